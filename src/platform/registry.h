@@ -1,0 +1,99 @@
+#pragma once
+// The Windows registry as the logic sees it: a raw key interface (implemented over advapi32
+// and in memory) and RegKey, which applies the program's storage rules on top of it.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace orv {
+
+enum class RegRoot { CurrentUser, LocalMachine, ClassesRoot };
+enum class RegAccess { Full, Read };
+
+// Value types, numbered as the registry numbers them.
+enum RegType : uint32_t {
+  kRegNone = 0,
+  kRegSz = 1,
+  kRegExpandSz = 2,
+  kRegBinary = 3,
+  kRegDword = 4,
+  kRegMultiSz = 7,
+  kRegQword = 11,
+};
+
+// A value's type and its bytes. For kRegSz and kRegExpandSz the bytes are the ANSI text
+// without the terminating NUL.
+struct RegValue {
+  uint32_t type = kRegNone;
+  std::string data;
+};
+
+// One open key. Value and sub-key names match without regard to case (A-Z).
+class RegistryKey {
+ public:
+  virtual ~RegistryKey() = default;
+  // False when the value does not exist or cannot be read.
+  virtual bool QueryValue(const std::string& name, RegValue* out) const = 0;
+  // False when the value cannot be written (a key opened for reading, denied access).
+  virtual bool SetValue(const std::string& name, const RegValue& value) = 0;
+  virtual bool DeleteValue(const std::string& name) = 0;
+  // Names in the registry's enumeration order: sub-keys sorted without regard to case,
+  // values in the order they were created.
+  virtual std::vector<std::string> SubKeyNames() const = 0;
+  virtual std::vector<std::string> ValueNames() const = 0;
+  virtual bool HasSubKey(const std::string& name) const = 0;
+};
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+  // Opens root\path ("" is the root itself); creates missing keys along the path when create
+  // is set. Returns nullptr when the key is missing (without create) or access is refused.
+  virtual std::unique_ptr<RegistryKey> OpenKey(RegRoot root, const std::string& path, bool create,
+                                               RegAccess access = RegAccess::Full) = 0;
+  virtual bool KeyExists(RegRoot root, const std::string& path) = 0;
+  // Deletes the key with every key and value below it. False when it could not.
+  virtual bool DeleteKey(RegRoot root, const std::string& path) = 0;
+};
+
+// An open key with the storage rules: text is REG_SZ and reads empty when missing; switches
+// and integers are REG_DWORD (any non-zero reads true); a date-time is REG_BINARY of exactly
+// 8 bytes holding a double of days since 30 December 1899, local time. A missing number or
+// date-time, or a value of another type, raises RegistryError.
+class RegKey {
+ public:
+  explicit RegKey(std::unique_ptr<RegistryKey> key) : key_(std::move(key)) {}
+
+  // Opens a key; the result is empty (false) when it could not be opened.
+  static RegKey Open(Registry& reg, RegRoot root, const std::string& path, bool create,
+                     RegAccess access = RegAccess::Full) {
+    return RegKey(reg.OpenKey(root, path, create, access));
+  }
+
+  explicit operator bool() const { return key_ != nullptr; }
+
+  bool ValueExists(const std::string& name) const;
+  std::string ReadString(const std::string& name) const;
+  bool ReadBool(const std::string& name) const;
+  int32_t ReadInteger(const std::string& name) const;
+  double ReadDateTime(const std::string& name) const;
+
+  void WriteString(const std::string& name, const std::string& value);
+  void WriteBool(const std::string& name, bool value);
+  void WriteInteger(const std::string& name, int32_t value);
+  void WriteDateTime(const std::string& name, double value);
+
+  bool DeleteValue(const std::string& name);
+  std::vector<std::string> SubKeyNames() const;
+  std::vector<std::string> ValueNames() const;
+  bool HasSubKey(const std::string& name) const;
+
+  RegistryKey* raw() const { return key_.get(); }
+  void Close() { key_.reset(); }
+
+ private:
+  std::unique_ptr<RegistryKey> key_;
+};
+
+}  // namespace orv

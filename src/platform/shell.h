@@ -1,0 +1,17 @@
+#pragma once
+// Starting programs and documents (ShellExecute). Started programs are neither waited for nor
+// examined; the owner of any window they raise is the main window.
+#include <string>
+
+namespace orv {
+
+enum class ShowCommand { Hide = 0, Normal = 1 };
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  virtual void Execute(const std::string& operation, const std::string& file,
+                       const std::string& parameters, ShowCommand show) = 0;
+};
+
+}  // namespace orv

@@ -1,0 +1,30 @@
+#include "platform/win32/win32_shell.h"
+
+#include <shellapi.h>
+
+namespace orv {
+
+void Win32Shell::Execute(const std::string& operation, const std::string& file,
+                         const std::string& parameters, ShowCommand show) {
+  // The result is deliberately not examined: started programs report their own failures.
+  ShellExecuteA(owner_, operation.c_str(), file.c_str(),
+                parameters.empty() ? nullptr : parameters.c_str(), nullptr,
+                show == ShowCommand::Hide ? SW_HIDE : SW_SHOWNORMAL);
+}
+
+BoxAnswer Win32MessageBoxes::Show(const std::string& text, const std::string& caption,
+                                  BoxButtons buttons, BoxIcon icon) {
+  UINT flags = buttons == BoxButtons::YesNo ? MB_YESNO : MB_OK;
+  switch (icon) {
+    case BoxIcon::Error: flags |= MB_ICONERROR; break;
+    case BoxIcon::Warning: flags |= MB_ICONWARNING; break;
+    case BoxIcon::Information: flags |= MB_ICONINFORMATION; break;
+  }
+  switch (MessageBoxA(owner_, text.c_str(), caption.c_str(), flags)) {
+    case IDYES: return BoxAnswer::Yes;
+    case IDNO: return BoxAnswer::No;
+    default: return BoxAnswer::Ok;
+  }
+}
+
+}  // namespace orv

@@ -1,0 +1,3 @@
+// Placeholder entry; replaced by the window layer.
+#include <windows.h>
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }

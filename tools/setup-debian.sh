@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs everything the build and the three test tiers need on a fresh Debian 12 machine.
+# Safe to run again: it installs only what is missing.
+set -euo pipefail
+pkgs=(cmake g++ make googletest libgtest-dev g++-mingw-w64-x86-64-posix wine64 xvfb
+      xdotool imagemagick fonts-wqy-microhei locales python3)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  $SUDO apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+# Wine reports ANSI code page 936 only when the zh_CN locale exists.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo "zh_CN.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
+fi
