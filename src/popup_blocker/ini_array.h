@@ -1,0 +1,70 @@
+#pragma once
+// Lists stored as a numbered run of keys (prefix + 0, 1, 2, ...) in one INI section, with no
+// count key. Objects are short-lived: each operation makes its own on the file, which loads it.
+// Every change goes to the file at once; a change that rewrites several keys replaces the file
+// atomically, so the file always holds the whole old run or the whole new one.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace orv {
+
+class IniFile;
+
+class TIniArray {
+ public:
+  // Raises FileError::Missing (file name + " didn't exists.") when the file does not exist.
+  TIniArray(FileSystem& files, const std::string& file_name, const std::string& section,
+            const std::string& key_prefix);
+  virtual ~TIniArray();
+  TIniArray(const TIniArray&) = delete;
+  TIniArray& operator=(const TIniArray&) = delete;
+
+  // Appends the file's run to Items: keys prefix0, prefix1, ... up to the first missing or
+  // empty one.
+  void Load();
+  // Appends one entry and writes it at once; returns its index.
+  int Add(const std::string& text);
+  // First entry equal to text (exact, case-sensitive), or -1.
+  int IndexOf(const std::string& text) const;
+  // Removes an entry and renumbers the keys after it.
+  void Delete(int index);
+  // Removes every loaded entry from the file (keys beyond the loaded run stay).
+  void Clear();
+  // Clear, then the given strings as the new run.
+  void ReplaceAll(const std::vector<std::string>& list);
+
+  int Count() const { return static_cast<int>(items_.size()); }
+  const std::vector<std::string>& Items() const { return items_; }
+  const std::string& FileName() const { return file_name_; }
+  const std::string& Section() const { return section_; }
+  const std::string& KeyPrefix() const { return key_prefix_; }
+
+ protected:
+  std::string Key(int index) const;
+  // Writes the file; raises FileError::CannotWrite when it could not.
+  void Flush();
+
+  std::string file_name_, section_, key_prefix_;
+  std::unique_ptr<IniFile> ini_;
+  std::vector<std::string> items_;
+};
+
+// A rule list with wildcard matching ("*" any run of bytes, "?" any one byte).
+class TAdIniArray : public TIniArray {
+ public:
+  using TIniArray::TIniArray;
+
+  static bool MatchPattern(const std::string& pattern, const std::string& text,
+                           bool case_sensitive);
+  // Whether any entry matches text, without regard to case (A-Z); false for an empty list.
+  bool MatchesAny(const std::string& text) const;
+};
+
+// 1-based position of the first occurrence of segment in text, "?" in segment standing for any
+// one byte; 0 when there is none. An empty segment is found at position 1.
+int WildPos(const std::string& segment, const std::string& text);
+
+}  // namespace orv
