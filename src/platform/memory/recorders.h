@@ -98,11 +98,17 @@ class RecordingMouseHook : public MouseHook {
 
 class RecordingAppWindow : public AppWindow {
  public:
-  std::vector<unsigned> posted;
+  struct Posted {
+    unsigned message;
+    unsigned long long wparam;
+  };
+  std::vector<Posted> posted;
   bool visible = false;
   int shows = 0;
   bool closed = false;
-  void PostToSelf(unsigned message) override { posted.push_back(message); }
+  void PostToSelf(unsigned message, unsigned long long wparam = 0) override {
+    posted.push_back({message, wparam});
+  }
   void ShowAndRestore() override {
     visible = true;
     ++shows;
