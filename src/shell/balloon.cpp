@@ -1,0 +1,51 @@
+#include "shell/balloon.h"
+
+#include <algorithm>
+
+#include "base/ansi.h"
+
+namespace orv {
+
+namespace {
+
+constexpr size_t kNeverShortened = 20;
+constexpr size_t kTailBytes = 8;
+constexpr char kEllipsis[] = "...";
+constexpr size_t kEllipsisBytes = 3;
+
+// Start of the longest suffix of text no longer than n bytes that begins on a character
+// boundary.
+size_t SafeTailStart(const std::string& text, size_t n) {
+  if (n >= text.size()) return 0;
+  const size_t want = text.size() - n;
+  for (size_t i = 0; i < text.size();) {
+    if (i >= want) return i;
+    i += (IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
+  }
+  return text.size();
+}
+
+std::string SafePrefix(const std::string& text, size_t n) {
+  return text.substr(0, SafePrefixLength(text, n));
+}
+
+}  // namespace
+
+std::string ShortenText(const std::string& text, int width) {
+  const long long length = static_cast<long long>(text.size());
+  if (length <= static_cast<long long>(kNeverShortened) || length <= width) return text;
+  // The budget is width - 1 bytes: head, "...", tail.
+  const long long budget = std::max<long long>(0, static_cast<long long>(width) - 1);
+  const size_t head = static_cast<size_t>(std::max<long long>(0, budget - 11));
+  const size_t tail = static_cast<size_t>(std::clamp<long long>(
+      budget - static_cast<long long>(kEllipsisBytes + head), 0, kTailBytes));
+  return SafePrefix(text, head) + kEllipsis + text.substr(SafeTailStart(text, tail));
+}
+
+void ShowBalloon(TrayIcon& tray, const std::string& title, const std::string& text,
+                 BalloonIcon icon) {
+  tray.ShowBalloon(SafePrefix(title, kBalloonTitleMaxBytes), SafePrefix(text, kBalloonTextMaxBytes),
+                   icon, kBalloonTimeoutMs);
+}
+
+}  // namespace orv

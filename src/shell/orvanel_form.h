@@ -1,0 +1,166 @@
+#pragma once
+// The main window's logic (TOrvanelForm without its controls): start-up and shut-down
+// sequences, navigation between the ten pages, the tray menu's commands and the general page.
+// It is the composition root: it gets the services and hands each page what it needs. The
+// window layer owns the real window, calls the event methods below and draws from the state.
+//
+// Every public event method is an event boundary: an error raised inside it is shown once by
+// the general error display and the work done before it stays done.
+#include <array>
+#include <functional>
+#include <string>
+
+#include "platform/app_window.h"
+#include "platform/clock.h"
+#include "platform/message_boxes.h"
+#include "platform/mouse_hook.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/tray.h"
+#include "shell/general_page.h"
+#include "shell/tray_menu.h"
+
+namespace orv {
+
+inline constexpr char kMutexName[] = "TVOrvanel";
+inline constexpr char kFormClassName[] = "TOrvanelForm";
+inline constexpr char kDesignCaption[] = "岚澄欧凡诺";
+inline constexpr char kMainCaption[] = "岚澄欧凡诺 V1.2";
+inline constexpr int kFontPoints = 9;
+
+// "Power by 岚澄软件 " + the maker's web host: the notice line's text until a notice replaces it.
+std::string InitialNoticeText();
+
+struct PageInfo {
+  const char* tree_entry;    // the navigation tree's text
+  const char* sheet_name;    // TabSheetN
+  const char* page_caption;  // never shown: the tabs are hidden
+};
+inline constexpr int kPageCount = 10;
+inline constexpr std::array<PageInfo, kPageCount> kPages{{
+    {"常规设置", "TabSheet1", "gen"},
+    {"拦截广告", "TabSheet2", "killad"},
+    {"鼠标增强", "TabSheet3", "mouse"},
+    {"IE插件免疫", "TabSheet4", "antiX"},
+    {"IE常规设置", "TabSheet5", "IE"},
+    {"IE右键菜单", "TabSheet6", "menu"},
+    {"IE工具栏", "TabSheet7", "toolbar"},
+    {"浏览器辅助及扩展", "TabSheet8", "bho"},
+    {"开机自动运行", "TabSheet9", "autorun"},
+    {"快捷网址", "TabSheet10", "快捷网址"},
+}};
+inline constexpr int kGeneralPageIndex = 0;
+inline constexpr int kIESettingsPageIndex = 4;
+// Pages from this index on (TabSheet4 to TabSheet10) have a page-shown event.
+inline constexpr int kFirstPageWithShowEvent = 3;
+
+// The services the form works with, all living as long as the form.
+struct FormServices {
+  Registry& registry;
+  Shell& shell;
+  MessageBoxes& boxes;
+  Clock& clock;
+  Timers& timers;
+  TrayIcon& tray;
+  MouseHook& mouse_hook;
+  AppWindow& window;
+};
+
+// Work of the other pages and of the window layer, wired in by whoever builds the form. An
+// empty hook is skipped. Each runs inside the form's event boundaries; errors it raises are
+// shown as the form's own.
+struct FormHooks {
+  // Start-up, in this order between LoadGeneralPage and RegisterSiblingLibraries.
+  std::function<void()> load_ad_page;     // LoadAdPage (also empties the temporary white list)
+  std::function<void()> load_mouse_page;  // LoadMousePage
+  // The IE settings page is loaded by its page-shown hook, page_shown[kIESettingsPageIndex].
+
+  // Window layer, at its place in the start-up sequence: font (system character set, 9 points),
+  // caption kMainCaption, page tabs hidden and the first page shown.
+  std::function<void()> set_up_window;
+  // Window layer: the tray icon's picture := the window's icon (last start-up step).
+  std::function<void()> set_tray_icon_image;
+
+  // Shut-down, first two steps.
+  std::function<void()> clear_temp_white_list_view;
+  std::function<void()> save_ad_page;  // SaveAdPage
+
+  // TabSheetN's page-shown event is page_shown[N - 1]; used for indexes 3 to 9.
+  std::array<std::function<void()>, kPageCount> page_shown;
+
+  // The online notice: FormShow, a click on the notice line, the two timers' ticks.
+  std::function<void()> form_show;
+  std::function<void()> notice_click;
+  std::function<void()> download_notice_timer;
+  std::function<void()> check_online_timer;
+};
+
+class OrvanelForm {
+ public:
+  // The program folder is computed from exe_path (the executable's full path).
+  OrvanelForm(const FormServices& services, std::string exe_path);
+  OrvanelForm(const OrvanelForm&) = delete;
+  OrvanelForm& operator=(const OrvanelForm&) = delete;
+
+  FormHooks& hooks() { return hooks_; }
+
+  // Window creation: InitSettings, LoadGeneralPage, LoadAdPage, LoadMousePage, IE page,
+  // RegisterSiblingLibraries, BlockedTotal := 0, window set-up, first page, EnableMouseHook,
+  // tray icon picture. An error shows once and skips the remaining steps.
+  void FormCreate();
+  // Window closing, which always ends the program: empty the temporary white list's view,
+  // SaveAdPage, DisableMouseHook, UnregisterSiblingLibraries, RemoveContextMenuKeys. A step
+  // that fails shows its error and the next step runs; the caller then ends the program.
+  void FormClose();
+  void FormShow();
+
+  // Makes page `index` (0 to 9) active and, when it was not already, runs its page-shown
+  // event. Other indexes are ignored.
+  void MenuTreeChange(int index);
+  int active_page() const { return active_page_; }
+
+  // Tray icon and tray menu.
+  void item_dispClick();  // also the tray icon's single click
+  void sIconDblClick();
+  void item_hideClick();
+  void ApplicationMinimize();  // the application's minimise event: hides to the tray
+  void item_exitClick();       // closes the window, which then runs FormClose
+  void item_InetOptClick();
+  void item_SysInfoClick();
+  IconMenu& icon_menu() { return icon_menu_; }
+
+  // General page (TabSheet1). SetAutoStartChecked / SetMenuChecked report a check box changed
+  // by the keyboard or by the mouse release; they do not enable the buttons.
+  const GeneralPageState& general_page() const { return general_page_.state(); }
+  void chkAutoStartMouseDown();
+  void SetAutoStartChecked(bool checked);
+  void SetMenuChecked(bool checked);
+  void btn_gen_saveClick();
+  void btn_gen_cancelClick();
+
+  void NoticeClick();
+  void DownloadNoticeTimerTimer();
+  void CheckOnlineTimerTimer();
+
+  // Windows blocked since the start; the blocking engine counts them.
+  int BlockedTotal() const { return blocked_total_; }
+  void SetBlockedTotal(int total) { blocked_total_ = total; }
+
+  const std::string& program_folder() const { return program_folder_; }
+  const std::string& exe_path() const { return exe_path_; }
+
+ private:
+  // Runs one event handler's work at the event boundary; false when it ended with an error.
+  bool Guarded(const std::function<void()>& work);
+
+  FormServices services_;
+  std::string exe_path_;
+  std::string program_folder_;
+  FormHooks hooks_;
+  GeneralPage general_page_;
+  IconMenu icon_menu_;
+  int active_page_ = kGeneralPageIndex;
+  int blocked_total_ = 0;
+};
+
+}  // namespace orv

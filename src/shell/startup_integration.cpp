@@ -1,0 +1,102 @@
+#include "shell/startup_integration.h"
+
+#include "shell/settings.h"
+
+namespace orv {
+
+namespace {
+
+RegKey OpenRunKey(Registry& registry) {
+  return RegKey::Open(registry, kRunRoot, kRunKeyPath, false);
+}
+
+RegKey OpenClassIds(Registry& registry) {
+  return RegKey::Open(registry, RegRoot::ClassesRoot, kClassIdKeyPath, false);
+}
+
+void WriteMenuExtKey(Registry& registry, const char* path, const std::string& page,
+                     int32_t contexts) {
+  RegKey key = RegKey::Open(registry, kMenuExtRoot, path, true);
+  if (!key) return;
+  key.WriteString("", page);  // the key's default value
+  key.WriteInteger(kMenuExtContextsValue, contexts);
+}
+
+void RemoveKeyIfPresent(Registry& registry, const char* path) {
+  if (registry.KeyExists(kMenuExtRoot, path)) registry.DeleteKey(kMenuExtRoot, path);
+}
+
+std::string QuotedLibraryPath(const SiblingLibrary& library, const std::string& program_folder) {
+  return "\"" + program_folder + library.file_name + "\"";
+}
+
+void RunRegSvr32(Shell& shell, const std::string& parameters) {
+  shell.Execute("open", kRegSvr32, parameters, ShowCommand::Hide);
+}
+
+void RegisterIfMissing(Registry& registry, Shell& shell, const SiblingLibrary& library,
+                       const std::string& program_folder) {
+  RegKey class_ids = OpenClassIds(registry);
+  if (class_ids && !class_ids.HasSubKey(library.class_id))
+    RunRegSvr32(shell, RegisterParameters(library, program_folder));
+}
+
+void UnregisterIfPresent(Registry& registry, Shell& shell, const SiblingLibrary& library,
+                         const std::string& program_folder) {
+  RegKey class_ids = OpenClassIds(registry);
+  if (class_ids && class_ids.HasSubKey(library.class_id))
+    RunRegSvr32(shell, UnregisterParameters(library, program_folder));
+}
+
+}  // namespace
+
+void WriteStartupValue(Registry& registry, const std::string& exe_path) {
+  RegKey key = OpenRunKey(registry);
+  if (key) key.WriteString(kRunValueName, exe_path);
+}
+
+void DeleteStartupValue(Registry& registry) {
+  RegKey key = OpenRunKey(registry);
+  if (key) key.DeleteValue(kRunValueName);  // nothing to do when it is already gone
+}
+
+void WriteContextMenuKeys(Registry& registry, const std::string& program_folder) {
+  WriteMenuExtKey(registry, kMenuExtCurrentPageKey, program_folder + kMenuExtCurrentPageFile,
+                  kMenuExtCurrentPageContexts);
+  WriteMenuExtKey(registry, kMenuExtLinkKey, program_folder + kMenuExtLinkFile,
+                  kMenuExtLinkContexts);
+}
+
+void RemoveContextMenuKeys(Registry& registry) {
+  RemoveKeyIfPresent(registry, kMenuExtCurrentPageKey);
+  RemoveKeyIfPresent(registry, kMenuExtLinkKey);
+}
+
+std::string RegisterParameters(const SiblingLibrary& library, const std::string& program_folder) {
+  return "/s " + QuotedLibraryPath(library, program_folder);
+}
+
+std::string UnregisterParameters(const SiblingLibrary& library,
+                                 const std::string& program_folder) {
+  return "/s /u " + QuotedLibraryPath(library, program_folder);
+}
+
+void RegisterSiblingLibraries(Registry& registry, Shell& shell,
+                              const std::string& program_folder) {
+  bool allow_ie_menu = false;
+  {
+    RegKey key = settings::OpenKey(registry);
+    // InitSettings has written AllowIEMenu; a missing or mistyped value is an error.
+    if (key) allow_ie_menu = key.ReadBool(settings::kAllowIEMenu);
+  }
+  RegisterIfMissing(registry, shell, kSelmontLibrary, program_folder);
+  if (allow_ie_menu) RegisterIfMissing(registry, shell, kDarrowinLibrary, program_folder);
+}
+
+void UnregisterSiblingLibraries(Registry& registry, Shell& shell,
+                                const std::string& program_folder) {
+  UnregisterIfPresent(registry, shell, kSelmontLibrary, program_folder);
+  UnregisterIfPresent(registry, shell, kDarrowinLibrary, program_folder);
+}
+
+}  // namespace orv

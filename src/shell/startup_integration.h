@@ -1,0 +1,69 @@
+#pragma once
+// How the program hooks itself into the system: the start-up value under the machine's Run key,
+// the two entries of Internet Explorer's context menu, and the registration of the two sibling
+// COM libraries while the program runs. Keys that cannot be opened are skipped silently;
+// RegSvr32 is started hidden and neither waited for nor examined.
+#include <cstdint>
+#include <string>
+
+#include "platform/registry.h"
+#include "platform/shell.h"
+
+namespace orv {
+
+// Start-up value: HKEY_LOCAL_MACHINE, opened with full access and never created.
+inline constexpr RegRoot kRunRoot = RegRoot::LocalMachine;
+inline constexpr char kRunKeyPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr char kRunValueName[] = "TavroselOrvanel";
+
+// Context-menu keys under HKEY_CURRENT_USER; the last part of each name is the menu text.
+inline constexpr RegRoot kMenuExtRoot = RegRoot::CurrentUser;
+inline constexpr char kMenuExtCurrentPageKey[] =
+    "Software\\Microsoft\\Internet Explorer\\MenuExt\\当前页面加入黑名单";
+inline constexpr char kMenuExtLinkKey[] =
+    "Software\\Microsoft\\Internet Explorer\\MenuExt\\加入黑名单";
+inline constexpr char kMenuExtCurrentPageFile[] = "GetCurrent.htm";
+inline constexpr char kMenuExtLinkFile[] = "GetLink.htm";
+inline constexpr char kMenuExtContextsValue[] = "Contexts";
+// The browser's bit set of menu kinds offering the entry: page, image, selection, link and
+// kinds 6 and 7 for the current page; image and link for a link.
+inline constexpr int32_t kMenuExtCurrentPageContexts = 0xF3;
+inline constexpr int32_t kMenuExtLinkContexts = 0x22;
+
+// The sibling libraries and their class identifiers, sub-keys of HKEY_CLASSES_ROOT "CLSID"
+// while a library is registered.
+struct SiblingLibrary {
+  const char* file_name;
+  const char* class_id;
+};
+inline constexpr SiblingLibrary kSelmontLibrary{"Selmont.dll",
+                                                "{6B1E93D2-4F0A-4C57-9E38-2D7A5C1F0B64}"};
+inline constexpr SiblingLibrary kDarrowinLibrary{"Darrowin.dll",
+                                                 "{C4D2A871-0B5E-4F93-8A16-7E5B3D90F2C8}"};
+inline constexpr char kClassIdKeyPath[] = "CLSID";
+inline constexpr char kRegSvr32[] = "RegSvr32.exe";
+
+// The start-up value holds the executable's full path, without quotes or arguments.
+void WriteStartupValue(Registry& registry, const std::string& exe_path);
+void DeleteStartupValue(Registry& registry);
+
+// Writes both context-menu keys (creating them), each pointing at its page in the program
+// folder. Raises RegistryError when a value of an opened key cannot be written.
+void WriteContextMenuKeys(Registry& registry, const std::string& program_folder);
+// Deletes each context-menu key that exists.
+void RemoveContextMenuKeys(Registry& registry);
+
+// RegSvr32 parameters: the library by its full path in the program folder, quoted, so that
+// neither the current directory nor the library search decides which file is registered.
+std::string RegisterParameters(const SiblingLibrary& library, const std::string& program_folder);
+std::string UnregisterParameters(const SiblingLibrary& library, const std::string& program_folder);
+
+// Registers "Selmont.dll" when its class identifier is missing, and "Darrowin.dll" when
+// AllowIEMenu is on and its class identifier is missing. Raises RegistryError when AllowIEMenu
+// is missing or not a number.
+void RegisterSiblingLibraries(Registry& registry, Shell& shell, const std::string& program_folder);
+// Unregisters each library whose class identifier exists.
+void UnregisterSiblingLibraries(Registry& registry, Shell& shell,
+                                const std::string& program_folder);
+
+}  // namespace orv
