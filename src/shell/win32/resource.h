@@ -1,0 +1,3 @@
+#pragma once
+// Resource identifiers shared by orvanel.rc and the window layer.
+#define IDI_ORVANEL 1

@@ -1,0 +1,79 @@
+# Wine environment for running the Windows build on Linux. Source it from bash:
+#   . tools/wine-env.sh          # sets the variables, makes the prefix, starts Xvfb if needed
+#   orv_wine_stop                # ends what this file started (the prefix's wine processes, Xvfb)
+# Overrides: ORV_WINEPREFIX (default <repo>/build/wine).
+# The prefix is private to these scripts so that other users of another prefix are not disturbed.
+
+ORV_ROOT="${ORV_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
+export WINEPREFIX="${ORV_WINEPREFIX:-$ORV_ROOT/build/wine}"
+export WINEDEBUG=-all
+export WINESERVER=/usr/lib/wine/wineserver64
+export WINE=/usr/lib/wine/wine64
+# Wine takes the ANSI code page from the locale: zh_CN gives 936, a missing locale silently 1252.
+export LC_ALL=zh_CN.UTF-8
+ORV_XVFB_PID=""
+
+orv_log() { echo "[wine-env] $*" >&2; }
+
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  orv_log "warning: locale zh_CN.UTF-8 is not generated; Windows programs will see code page 1252"
+fi
+
+# Starts an Xvfb on a free display when none is set; Wine needs an X display for any window.
+orv_start_xvfb() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  local fdfile
+  fdfile="$(mktemp)"
+  # -displayfd lets the server pick a free display number and report it once it is ready.
+  Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+  ORV_XVFB_PID=$!
+  local i
+  for i in $(seq 1 100); do
+    if [ -s "$fdfile" ]; then break; fi
+    if ! kill -0 "$ORV_XVFB_PID" 2>/dev/null; then break; fi
+    sleep 0.1
+  done
+  local num
+  num="$(tr -dc '0-9' <"$fdfile")"
+  rm -f "$fdfile"
+  if [ -z "$num" ]; then
+    orv_log "Xvfb did not start"
+    ORV_XVFB_PID=""
+    return 1
+  fi
+  export DISPLAY=":$num"
+  orv_log "Xvfb pid $ORV_XVFB_PID on $DISPLAY"
+}
+
+# Creates the prefix on first use: 5-15 s and about 700 MB.
+orv_make_prefix() {
+  if [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/.orvanel-ready" ]; then
+    return 0
+  fi
+  orv_log "creating Wine prefix $WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  # No Mono/Gecko download prompts while the prefix is made (nobody is there to answer them).
+  WINEDLLOVERRIDES="mscoree=;mshtml=" "$WINE" wineboot -i >/dev/null 2>&1 || true
+  "$WINESERVER" -w
+  # No audio device here: an empty driver list keeps ALSA noise off stderr.
+  "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d '' /f >/dev/null 2>&1
+  "$WINESERVER" -w
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    orv_log "wineboot failed to create $WINEPREFIX"
+    return 1
+  fi
+  touch "$WINEPREFIX/.orvanel-ready"
+}
+
+# Ends the wine processes of this prefix (all started by these scripts) and the Xvfb started above.
+orv_wine_stop() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -w >/dev/null 2>&1 || true
+  if [ -n "$ORV_XVFB_PID" ]; then
+    kill "$ORV_XVFB_PID" 2>/dev/null || true
+    wait "$ORV_XVFB_PID" 2>/dev/null || true
+    ORV_XVFB_PID=""
+  fi
+}
+
+orv_start_xvfb && orv_make_prefix
