@@ -1,0 +1,104 @@
+#pragma once
+// The tray's popup menu, drawn by the program in the tool-bar skin's colours: owner-drawn
+// items, a gradient strip on the left, a flat one-pixel border, and a tool tip that shows an
+// entry's hint (the full address of a blocked window) while the entry is highlighted.
+#include <windows.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "shell/win32/gdi_objects.h"
+
+namespace orv::win32 {
+
+// Colours of the skin, as COLORREF.
+struct MenuSkin {
+  COLORREF background = RGB(0xF9, 0xF8, 0xF7);
+  COLORREF strip_from = RGB(0xDB, 0xD8, 0xD1);
+  COLORREF strip_to = RGB(0xF4, 0xF3, 0xF1);
+  COLORREF border = RGB(0x66, 0x66, 0x66);
+  COLORREF separator = RGB(0x93, 0x93, 0x93);
+  COLORREF selected_fill = RGB(0xB6, 0xBD, 0xD2);
+};
+
+// One entry of the menu as the window layer builds it.
+struct MenuEntry {
+  enum class Kind { Command, Separator, SubMenu };
+  Kind kind = Kind::Command;
+  UINT id = 0;               // WM_COMMAND id of a command
+  std::string caption;
+  std::string hint;          // shown as a tool tip while highlighted; empty: none
+  bool enabled = true;
+  std::vector<MenuEntry> children;  // a sub-menu's entries
+
+  static MenuEntry Command(UINT id, std::string caption, std::string hint = {}) {
+    MenuEntry e;
+    e.id = id;
+    e.caption = std::move(caption);
+    e.hint = std::move(hint);
+    return e;
+  }
+  static MenuEntry Separator() {
+    MenuEntry e;
+    e.kind = Kind::Separator;
+    return e;
+  }
+  static MenuEntry SubMenu(std::string caption, std::vector<MenuEntry> children, bool enabled) {
+    MenuEntry e;
+    e.kind = Kind::SubMenu;
+    e.caption = std::move(caption);
+    e.children = std::move(children);
+    e.enabled = enabled;
+    return e;
+  }
+};
+
+class SkinnedMenu {
+ public:
+  // owner receives WM_COMMAND for a pick and must pass its menu messages to HandleMessage.
+  explicit SkinnedMenu(HWND owner, MenuSkin skin = {});
+  ~SkinnedMenu();
+  SkinnedMenu(const SkinnedMenu&) = delete;
+  SkinnedMenu& operator=(const SkinnedMenu&) = delete;
+
+  // Replaces the menu's contents.
+  void Build(const std::vector<MenuEntry>& entries);
+  // Opens the menu at a screen point and returns when it closes; a pick arrives at the owner as
+  // WM_COMMAND (id, lParam 0).
+  void Track(POINT at);
+
+  // WM_MEASUREITEM, WM_DRAWITEM (menus only), WM_MENUSELECT, WM_EXITMENULOOP. True when handled;
+  // *result is then the window procedure's answer.
+  bool HandleMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result);
+
+  HMENU handle() const { return menu_.get(); }
+  // The window of the menu open now (nullptr when closed); for tests and screenshots.
+  static HWND OpenMenuWindow();
+
+ private:
+  struct Item {
+    MenuEntry::Kind kind;
+    std::string caption;
+    std::string hint;
+  };
+  HMENU Fill(const std::vector<MenuEntry>& entries);
+  void Measure(MEASUREITEMSTRUCT* mis);
+  void Draw(const DRAWITEMSTRUCT* dis);
+  void MenuSelect(UINT item, UINT flags, HMENU menu);
+  void ShowHint(HMENU menu, UINT position, const std::string& hint);
+  void HideHint();
+  HFONT MenuFont();
+
+  HWND owner_;
+  MenuSkin skin_;
+  UniqueMenu menu_;
+  std::vector<HMENU> sub_menus_;  // destroyed with menu_
+  std::deque<Item> items_;        // itemData of every entry points here
+  UniqueFont font_;
+  UniqueBrush background_brush_;
+  HWND tooltip_ = nullptr;
+  bool hint_shown_ = false;
+};
+
+}  // namespace orv::win32
