@@ -1,0 +1,343 @@
+#include "harness.h"
+
+#include <tlhelp32.h>
+
+#include <cstdlib>
+
+#include "png_writer.h"
+
+namespace e2e {
+
+const char kOrvanelClass[] = "TOrvanelForm";
+const char kOrvanelCaption[] = "岚澄欧凡诺 V1.2";
+const char kSettingsKey[] = "Software\\Tavrosel\\Orvanel";
+
+namespace {
+
+const char kDesktopName[] = "shell";
+
+std::string FolderOf(const std::string& path) {
+  std::string::size_type slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+bool DeleteTree(const std::string& dir) {
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &fd);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = fd.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string path = dir + "\\" + name;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        DeleteTree(path);
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(find, &fd));
+    FindClose(find);
+  }
+  return RemoveDirectoryA(dir.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+// Copies the files matching `pattern` in `from` (both ending in "\") to `to`; with `recurse`,
+// sub-folders too.
+bool CopyFiles(const std::string& from, const std::string& to, const char* pattern, bool recurse) {
+  CreateDirectoryA(to.c_str(), nullptr);
+  bool ok = true;
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA((from + pattern).c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return true;
+  do {
+    std::string name = fd.cFileName;
+    if (name == "." || name == "..") continue;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (recurse) ok = CopyFiles(from + name + "\\", to + name + "\\", "*", true) && ok;
+    } else {
+      ok = CopyFileA((from + name).c_str(), (to + name).c_str(), FALSE) && ok;
+    }
+  } while (FindNextFileA(find, &fd));
+  FindClose(find);
+  return ok;
+}
+
+// A Unix path given to a Wine program is reached through drive Z:.
+std::string ToWindowsPath(std::string path) {
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  return path;
+}
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms) {
+  const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount64() >= deadline) return done();
+    Sleep(20);
+  }
+}
+
+bool EnterShellDesktop() {
+  // Wine makes a named desktop a virtual desktop window of this size when the name is listed
+  // here (the same as "explorer /desktop=shell,1000x700"); Windows ignores the key.
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0,
+                      KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+    const char size[] = "1000x700";
+    RegSetValueExA(key, kDesktopName, 0, REG_SZ, reinterpret_cast<const BYTE*>(size),
+                   sizeof(size));
+    RegCloseKey(key);
+  }
+  // The handle stays open for the life of the driver, keeping the desktop alive between tests.
+  HDESK desktop = CreateDesktopA(kDesktopName, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+  return desktop != nullptr && SetThreadDesktop(desktop);
+}
+
+std::string DriverFolder() {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return FolderOf(std::string(path, n));
+}
+
+std::string MakeProgramFolder(const std::string& name) {
+  const std::string base = DriverFolder() + "e2e-programs\\";
+  const std::string dir = base + name + "\\";
+  CreateDirectoryA(base.c_str(), nullptr);
+  DeleteTree(base + name);
+  if (!CopyFiles(DriverFolder(), dir, "Orvanel.exe", false) ||
+      !CopyFiles(DriverFolder(), dir, "*.dll", false) ||
+      !CopyFiles(DriverFolder() + "conf\\", dir + "conf\\", "*", true))
+    return std::string();
+  return dir;
+}
+
+void KillStrayOrvanels() {
+  std::vector<HANDLE> victims;
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return;
+  PROCESSENTRY32 pe = {};
+  pe.dwSize = sizeof(pe);
+  for (BOOL more = Process32First(snap, &pe); more; more = Process32Next(snap, &pe)) {
+    if (lstrcmpiA(pe.szExeFile, "Orvanel.exe") != 0) continue;
+    HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pe.th32ProcessID);
+    if (h) victims.push_back(h);
+  }
+  CloseHandle(snap);
+  for (HANDLE h : victims) {
+    TerminateProcess(h, 1);
+    WaitForSingleObject(h, 10000);
+    CloseHandle(h);
+  }
+}
+
+Process::~Process() {
+  Kill();
+  if (pi_.hProcess) CloseHandle(pi_.hProcess);
+  if (pi_.hThread) CloseHandle(pi_.hThread);
+}
+
+bool Process::Start(const std::string& exe) {
+  STARTUPINFOA si = {};
+  si.cb = sizeof(si);
+  std::string desktop = kDesktopName;
+  si.lpDesktop = &desktop[0];
+  std::string command = "\"" + exe + "\"";
+  std::string dir = FolderOf(exe);
+  return CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        dir.empty() ? nullptr : dir.c_str(), &si, &pi_) != FALSE;
+}
+
+bool Process::Running() const {
+  return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool Process::WaitForExit(DWORD timeout_ms, DWORD* code) {
+  if (!pi_.hProcess || WaitForSingleObject(pi_.hProcess, timeout_ms) != WAIT_OBJECT_0)
+    return false;
+  if (code) GetExitCodeProcess(pi_.hProcess, code);
+  return true;
+}
+
+void Process::Kill() {
+  if (Running()) {
+    TerminateProcess(pi_.hProcess, 1);
+    WaitForSingleObject(pi_.hProcess, 10000);
+  }
+}
+
+std::vector<HWND> FindTopLevelWindows(const char* class_name, DWORD process_id) {
+  std::vector<HWND> found;
+  for (HWND w = FindWindowExA(nullptr, nullptr, class_name, nullptr); w;
+       w = FindWindowExA(nullptr, w, class_name, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (process_id == 0 || owner == process_id) found.push_back(w);
+  }
+  return found;
+}
+
+HWND WaitForMainWindow(DWORD process_id, DWORD timeout_ms) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND w : FindTopLevelWindows(kOrvanelClass, process_id)) {
+          if (WindowText(w) == kOrvanelCaption) found = w;
+        }
+        return found != nullptr;
+      },
+      timeout_ms);
+  return found;
+}
+
+std::string WindowText(HWND hwnd) {
+  char text[512] = {};
+  int n = GetWindowTextA(hwnd, text, sizeof(text));
+  return std::string(text, n > 0 ? n : 0);
+}
+
+void DeleteSettingsKey() { RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); }
+
+namespace {
+
+bool ReadSetting(const char* name, DWORD want_type, std::string* data) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return false;
+  DWORD type = 0, size = 0;
+  LONG rc = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
+  if (rc == ERROR_SUCCESS && type == want_type) {
+    data->assign(size, '\0');
+    rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&(*data)[0]), &size);
+    data->resize(size);
+  }
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS && type == want_type;
+}
+
+bool WriteSetting(const char* name, DWORD type, const void* data, DWORD size) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    return false;
+  LONG rc = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool ReadSettingString(const char* name, std::string* value) {
+  if (!ReadSetting(name, REG_SZ, value)) return false;
+  value->resize(value->find('\0') == std::string::npos ? value->size() : value->find('\0'));
+  return true;
+}
+
+bool WriteSettingString(const char* name, const std::string& value) {
+  return WriteSetting(name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+bool ReadSettingDword(const char* name, DWORD* value) {
+  std::string data;
+  if (!ReadSetting(name, REG_DWORD, &data) || data.size() != sizeof(DWORD)) return false;
+  memcpy(value, data.data(), sizeof(DWORD));
+  return true;
+}
+
+bool WriteSettingDword(const char* name, DWORD value) {
+  return WriteSetting(name, REG_DWORD, &value, sizeof(value));
+}
+
+bool ReadFileBytes(const std::string& path, std::string* data) {
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  data->clear();
+  char buf[65536];
+  DWORD got = 0;
+  bool ok;
+  while ((ok = ReadFile(f, buf, sizeof(buf), &got, nullptr)) && got > 0) data->append(buf, got);
+  CloseHandle(f);
+  return ok;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& data) {
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  DWORD put = 0;
+  bool ok = WriteFile(f, data.data(), static_cast<DWORD>(data.size()), &put, nullptr) &&
+            put == data.size();
+  CloseHandle(f);
+  return ok;
+}
+
+bool FileExists(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int Screenshot::DistinctColours(int limit) const {
+  std::vector<unsigned> seen;
+  for (std::size_t i = 0; i + 2 < rgb.size() && static_cast<int>(seen.size()) < limit; i += 3) {
+    unsigned colour = rgb[i] << 16 | rgb[i + 1] << 8 | rgb[i + 2];
+    bool known = false;
+    for (unsigned c : seen) known = known || c == colour;
+    if (!known) seen.push_back(colour);
+  }
+  return static_cast<int>(seen.size());
+}
+
+bool CaptureDesktop(Screenshot* shot) {
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  if (width <= 0 || height <= 0) return false;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;  // top-down rows
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool ok = dib != nullptr;
+  if (ok) {
+    HGDIOBJ old = SelectObject(memory, dib);
+    ok = BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY) != FALSE;
+    GdiFlush();
+    SelectObject(memory, old);
+  }
+  if (ok) {
+    shot->width = width;
+    shot->height = height;
+    shot->rgb.resize(static_cast<std::size_t>(width) * height * 3);
+    const unsigned char* bgra = static_cast<const unsigned char*>(bits);
+    for (std::size_t i = 0, n = static_cast<std::size_t>(width) * height; i < n; ++i) {
+      shot->rgb[i * 3] = bgra[i * 4 + 2];
+      shot->rgb[i * 3 + 1] = bgra[i * 4 + 1];
+      shot->rgb[i * 3 + 2] = bgra[i * 4];
+    }
+  }
+  if (dib) DeleteObject(dib);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+std::string SaveScreenshot(const Screenshot& shot, const std::string& name) {
+  const char* env = std::getenv("ORVANEL_SCREENSHOTS");
+  std::string dir = env && *env ? ToWindowsPath(env) : DriverFolder() + "screenshots\\";
+  // Make each missing level of the folder.
+  for (std::size_t pos = 3; (pos = dir.find('\\', pos)) != std::string::npos; ++pos)
+    CreateDirectoryA(dir.substr(0, pos).c_str(), nullptr);
+  const std::string path = dir + name + ".png";
+  std::vector<std::uint8_t> png = EncodePng(shot.width, shot.height, shot.rgb);
+  return WriteFileBytes(path, std::string(png.begin(), png.end())) ? path : std::string();
+}
+
+}  // namespace e2e

@@ -1,0 +1,85 @@
+#pragma once
+// Helpers for driving Orvanel.exe from a second process: the shared desktop, a fresh program
+// folder per test, process start/stop, window lookup, registry and files, screenshots.
+// Meant for a test Wine prefix (or a test machine): it deletes Orvanel's settings key.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+extern const char kOrvanelClass[];    // "TOrvanelForm"
+extern const char kOrvanelCaption[];  // "岚澄欧凡诺 V1.2" (code page 936 bytes)
+extern const char kSettingsKey[];     // HKCU "Software\Tavrosel\Orvanel"
+
+// Polls `done` every 20 ms until it holds or `timeout_ms` passes; returns its last answer.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms);
+
+// Makes the virtual desktop "shell" (1000 x 700 under Wine) and moves the calling thread onto it,
+// so that FindWindow and screenshots see the windows of the programs started there. Call once,
+// before this thread creates any window.
+bool EnterShellDesktop();
+
+// Folder of the running driver, with a trailing backslash; Orvanel.exe and conf\ are there.
+std::string DriverFolder();
+
+// Makes an empty copy of the delivered program for one test: Orvanel.exe, the DLLs beside it
+// and conf\, under <driver folder>e2e-programs\<name>\. Returns the new folder (trailing "\").
+std::string MakeProgramFolder(const std::string& name);
+
+// Ends every running Orvanel.exe (leftovers of an earlier test) and waits until they are gone.
+void KillStrayOrvanels();
+
+// One started Orvanel.exe.
+class Process {
+ public:
+  Process() = default;
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  // Starts `exe` on the shell desktop, working directory = its folder.
+  bool Start(const std::string& exe);
+  bool Running() const;
+  // Waits for the end; false on timeout. The exit code goes to *code.
+  bool WaitForExit(DWORD timeout_ms, DWORD* code);
+  void Kill();
+  DWORD id() const { return pi_.dwProcessId; }
+
+ private:
+  PROCESS_INFORMATION pi_ = {};
+};
+
+// Top-level windows of a class on this thread's desktop, optionally only those of one process.
+std::vector<HWND> FindTopLevelWindows(const char* class_name, DWORD process_id = 0);
+// Waits for the main window of `process_id` (class and caption); nullptr on timeout.
+HWND WaitForMainWindow(DWORD process_id, DWORD timeout_ms);
+std::string WindowText(HWND hwnd);
+
+// Settings key (HKCU\Software\Tavrosel\Orvanel).
+void DeleteSettingsKey();
+bool ReadSettingString(const char* name, std::string* value);
+bool WriteSettingString(const char* name, const std::string& value);
+bool ReadSettingDword(const char* name, DWORD* value);
+bool WriteSettingDword(const char* name, DWORD value);
+
+bool ReadFileBytes(const std::string& path, std::string* data);
+bool WriteFileBytes(const std::string& path, const std::string& data);
+bool FileExists(const std::string& path);
+
+// A screenshot of this thread's desktop, RGB rows top to bottom.
+struct Screenshot {
+  int width = 0;
+  int height = 0;
+  std::vector<unsigned char> rgb;
+  // Number of distinct colours, counted up to `limit`.
+  int DistinctColours(int limit) const;
+};
+bool CaptureDesktop(Screenshot* shot);
+// Saves the shot as PNG in the screenshot folder (env ORVANEL_SCREENSHOTS, a Windows or Unix
+// path; default <driver folder>screenshots). Returns the file's path, or "" on failure.
+std::string SaveScreenshot(const Screenshot& shot, const std::string& name);
+
+}  // namespace e2e
