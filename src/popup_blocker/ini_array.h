@@ -47,9 +47,19 @@ class TIniArray {
   // Writes the file; raises FileError::CannotWrite when it could not.
   void Flush();
 
+  // A run as read from one file content; shared by every object made on the same bytes, so
+  // that reloading an unchanged list costs a comparison of the bytes, not a parse.
+  struct LoadedRun;
+  // The shared load Items came from, or null once Items has changed since.
+  const LoadedRun* UnchangedLoad() const { return loaded_.get(); }
+
   std::string file_name_, section_, key_prefix_;
   std::unique_ptr<IniFile> ini_;
   std::vector<std::string> items_;
+
+ private:
+  std::vector<std::string> ReadRun() const;
+  std::shared_ptr<const LoadedRun> loaded_;
 };
 
 // A rule list with wildcard matching ("*" any run of bytes, "?" any one byte).

@@ -1,0 +1,93 @@
+// The behaviour every FileSystem must share, run natively against the in-memory files and under
+// Windows against the real ones.
+#include <gtest/gtest.h>
+
+#include "platform/files_conformance.h"
+
+namespace orv {
+namespace {
+
+class FilesConformance : public ::testing::Test {
+ protected:
+  void SetUp() override { fixture_ = MakeFilesConformanceFixture(); }
+  FileSystem& files() { return fixture_->Files(); }
+  std::string Read(const std::string& path) {
+    std::string bytes = "<unread>";
+    EXPECT_TRUE(files().ReadFile(path, &bytes)) << path;
+    return bytes;
+  }
+  std::unique_ptr<FilesConformanceFixture> fixture_;
+};
+
+TEST_F(FilesConformance, MissingFileNeitherExistsNorReads) {
+  const std::string path = fixture_->PathOf("absent.ini");
+  EXPECT_FALSE(files().FileExists(path));
+  std::string bytes = "untouched";
+  EXPECT_FALSE(files().ReadFile(path, &bytes));
+}
+
+TEST_F(FilesConformance, ReplaceCreatesAndRoundTripsEveryByte) {
+  const std::string path = fixture_->PathOf("data.ini");
+  std::string bytes = "[POPUPAD]\r\nad0=*ads*\nad1=\xC0\xB9\xBD\xD8\r\x1A";
+  bytes.push_back('\0');
+  bytes += "tail";
+  ASSERT_TRUE(files().ReplaceFile(path, bytes));
+  EXPECT_TRUE(files().FileExists(path));
+  EXPECT_EQ(Read(path), bytes);
+}
+
+TEST_F(FilesConformance, ReplaceLeavesNoTailOfALongerOldFile) {
+  const std::string path = fixture_->PathOf("data.ini");
+  ASSERT_TRUE(files().ReplaceFile(path, std::string(100000, 'x')));
+  ASSERT_TRUE(files().ReplaceFile(path, "short"));
+  EXPECT_EQ(Read(path), "short");
+  ASSERT_TRUE(files().ReplaceFile(path, ""));
+  EXPECT_TRUE(files().FileExists(path));
+  EXPECT_EQ(Read(path), "");
+}
+
+TEST_F(FilesConformance, LargeFileRoundTrips) {
+  const std::string path = fixture_->PathOf("big.ini");
+  std::string bytes;
+  for (int i = 0; i < 300000; ++i) bytes.push_back(static_cast<char>(i * 7 + i / 251));
+  ASSERT_TRUE(files().ReplaceFile(path, bytes));
+  EXPECT_EQ(Read(path), bytes);
+}
+
+TEST_F(FilesConformance, NamesDoNotDependOnCase) {
+  const std::string path = fixture_->PathOf("KillAD.ini");
+  const std::string upper = fixture_->PathOf("KILLAD.INI");
+  const std::string lower = fixture_->PathOf("killad.ini");
+  ASSERT_TRUE(files().ReplaceFile(path, "one"));
+  EXPECT_TRUE(files().FileExists(upper));
+  EXPECT_EQ(Read(upper), "one");
+  ASSERT_TRUE(files().ReplaceFile(lower, "two"));
+  EXPECT_EQ(Read(path), "two");
+  EXPECT_EQ(Read(upper), "two");
+}
+
+TEST_F(FilesConformance, SlashAndBackslashSeparateAlike) {
+  const std::string path = fixture_->PathOf("list.ini");
+  std::string slashed = path;
+  for (char& c : slashed) {
+    if (c == '\\') c = '/';
+  }
+  ASSERT_NE(slashed, path);
+  ASSERT_TRUE(files().ReplaceFile(slashed, "via slash"));
+  EXPECT_TRUE(files().FileExists(path));
+  EXPECT_EQ(Read(path), "via slash");
+  ASSERT_TRUE(files().ReplaceFile(path, "via backslash"));
+  EXPECT_EQ(Read(slashed), "via backslash");
+}
+
+TEST_F(FilesConformance, FailedReplaceKeepsTheOldBytes) {
+  const std::string path = fixture_->PathOf("locked.ini");
+  ASSERT_TRUE(files().ReplaceFile(path, "old bytes"));
+  fixture_->MakeReadOnly(path);
+  EXPECT_FALSE(files().ReplaceFile(path, "new bytes that must not land"));
+  EXPECT_TRUE(files().FileExists(path));
+  EXPECT_EQ(Read(path), "old bytes");
+}
+
+}  // namespace
+}  // namespace orv

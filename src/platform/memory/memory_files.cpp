@@ -1,0 +1,78 @@
+#include "platform/memory/memory_files.h"
+
+#include "base/ansi.h"
+
+namespace orv {
+
+bool MemoryFileSystem::Fault::Hit() {
+  if (at <= 0) return false;
+  ++seen;
+  if (seen == at || (persistent && seen > at)) {
+    ++fired;
+    return true;
+  }
+  return false;
+}
+
+std::string MemoryFileSystem::Normalize(const std::string& path) {
+  std::string key = AnsiLowerAscii(path);
+  for (size_t i = 0; i < key.size(); ++i) {
+    // A trail byte of a double-byte character may equal "\" or "/"; it is not a separator.
+    if (IsLeadByte(static_cast<unsigned char>(key[i])) && i + 1 < key.size()) {
+      ++i;
+      continue;
+    }
+    if (key[i] == '/') key[i] = '\\';
+  }
+  return key;
+}
+
+bool MemoryFileSystem::FileExists(const std::string& path) {
+  return files_.count(Normalize(path)) != 0;
+}
+
+bool MemoryFileSystem::ReadFile(const std::string& path, std::string* bytes) {
+  ++read_calls_;
+  if (read_fault_.Hit()) return false;
+  auto it = files_.find(Normalize(path));
+  if (it == files_.end()) return false;
+  *bytes = it->second.bytes;
+  return true;
+}
+
+bool MemoryFileSystem::ReplaceFile(const std::string& path, const std::string& bytes) {
+  ++replace_calls_;
+  if (replace_fault_.Hit()) return false;
+  Entry& entry = files_[Normalize(path)];
+  if (entry.read_only) return false;
+  entry.bytes = bytes;
+  return true;
+}
+
+void MemoryFileSystem::SetFile(const std::string& path, const std::string& bytes) {
+  files_[Normalize(path)].bytes = bytes;
+}
+
+bool MemoryFileSystem::GetFile(const std::string& path, std::string* bytes) const {
+  auto it = files_.find(Normalize(path));
+  if (it == files_.end()) return false;
+  *bytes = it->second.bytes;
+  return true;
+}
+
+std::string MemoryFileSystem::FileBytes(const std::string& path) const {
+  std::string bytes;
+  GetFile(path, &bytes);
+  return bytes;
+}
+
+bool MemoryFileSystem::RemoveFile(const std::string& path) {
+  return files_.erase(Normalize(path)) != 0;
+}
+
+void MemoryFileSystem::SetReadOnly(const std::string& path, bool read_only) {
+  auto it = files_.find(Normalize(path));
+  if (it != files_.end()) it->second.read_only = read_only;
+}
+
+}  // namespace orv

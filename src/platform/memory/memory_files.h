@@ -1,0 +1,62 @@
+#pragma once
+// Files in memory, behaving as the program's data files do on Windows: names without regard to
+// case, "/" and "\" alike, a read-only file cannot be replaced. A test can make the Nth read or
+// replace fail (once, or from then on) to walk every failure point of an operation.
+#include <map>
+#include <string>
+
+#include "platform/files.h"
+
+namespace orv {
+
+class MemoryFileSystem : public FileSystem {
+ public:
+  bool FileExists(const std::string& path) override;
+  bool ReadFile(const std::string& path, std::string* bytes) override;
+  bool ReplaceFile(const std::string& path, const std::string& bytes) override;
+
+  // Test helpers: put, look at and remove files without counting as calls.
+  void SetFile(const std::string& path, const std::string& bytes);
+  // The file's bytes; false when there is no such file.
+  bool GetFile(const std::string& path, std::string* bytes) const;
+  // The file's bytes, or "" when there is no such file.
+  std::string FileBytes(const std::string& path) const;
+  bool RemoveFile(const std::string& path);
+  void SetReadOnly(const std::string& path, bool read_only);
+
+  // Failure injection. The Nth call from now (1 = the next one) fails; with persistent, every
+  // later call fails too. 0 turns it off. The counters count every call since the object was
+  // made; failures() counts the calls failed on purpose since the last arming.
+  void FailReadAt(int n, bool persistent = false) { read_fault_.Arm(n, persistent); }
+  void FailReplaceAt(int n, bool persistent = false) { replace_fault_.Arm(n, persistent); }
+  int read_calls() const { return read_calls_; }
+  int replace_calls() const { return replace_calls_; }
+  int failures() const { return read_fault_.fired + replace_fault_.fired; }
+
+ private:
+  struct Fault {
+    int at = 0;
+    bool persistent = false;
+    int seen = 0;
+    int fired = 0;
+    void Arm(int n, bool persist) {
+      at = n;
+      persistent = persist;
+      seen = 0;
+      fired = 0;
+    }
+    bool Hit();
+  };
+  struct Entry {
+    std::string bytes;
+    bool read_only = false;
+  };
+  static std::string Normalize(const std::string& path);
+
+  std::map<std::string, Entry> files_;
+  Fault read_fault_, replace_fault_;
+  int read_calls_ = 0;
+  int replace_calls_ = 0;
+};
+
+}  // namespace orv

@@ -1,0 +1,346 @@
+#include "popup_blocker/ini_file.h"
+
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "base/ansi.h"
+
+namespace orv {
+
+namespace {
+
+// Blanks as the private-profile reader trims them: ASCII white space and Ctrl-Z (end-of-file
+// marker of old editors). None of them can be the trail byte of a double-byte character.
+bool IsBlank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1A';
+}
+
+std::string_view Trim(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+std::string NameKey(std::string_view name) { return AnsiLowerAscii(std::string(Trim(name))); }
+
+// Position of the last "]" that is a character of its own (a trail byte may equal "]"), or npos.
+size_t LastClosingBracket(std::string_view s) {
+  size_t found = std::string_view::npos;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) {
+      ++i;
+    } else if (s[i] == ']') {
+      found = i;
+    }
+  }
+  return found;
+}
+
+// The value as the reader hands it out: up to a zero byte, one pair of matching quotes removed,
+// cut to the buffer without splitting a double-byte character.
+std::string CopyEntry(std::string_view value) {
+  const size_t zero = value.find('\0');
+  if (zero != std::string_view::npos) value = value.substr(0, zero);
+  if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0]) {
+    value = value.substr(1, value.size() - 2);
+  }
+  std::string out(value);
+  out.resize(SafePrefixLength(out, IniFile::kMaxValueBytes));
+  return out;
+}
+
+enum class Eol : uint8_t { None, CrLf, Lf, Cr };
+
+const char* EolText(Eol eol) {
+  switch (eol) {
+    case Eol::CrLf: return "\r\n";
+    case Eol::Lf: return "\n";
+    case Eol::Cr: return "\r";
+    case Eol::None: break;
+  }
+  return "";
+}
+
+}  // namespace
+
+struct IniFile::Doc {
+  enum class Kind : uint8_t { Head, Blank, Comment, Header, Key };
+  struct Line {
+    uint32_t begin = 0, length = 0;  // slice of source, unless owned
+    bool owned = false;
+    std::string text;
+    Eol eol = Eol::None;
+    Kind kind = Kind::Blank;
+    int section = -1;  // visible section the line lies in; -1 inside a hidden duplicate
+    int prev = -1, next = -1;
+    int next_duplicate = -1;  // the next line of the same key name in the section
+  };
+  struct Section {
+    std::string name;  // lower-cased, trimmed
+    int header = 0;    // 0 (the head) for the lines before the first section line
+    int last_key = 0;  // where the next new key goes after
+    std::unordered_map<std::string, int> keys;  // lower-cased name -> first line of that name
+  };
+
+  std::string source;
+  size_t bom = 0;
+  Eol style = Eol::CrLf;
+  std::vector<Line> lines;
+  int tail = 0;
+  std::vector<Section> sections;
+
+  std::string_view Text(const Line& line) const {
+    if (line.owned) return line.text;
+    return std::string_view(source).substr(line.begin, line.length);
+  }
+
+  Section* Find(const std::string& lowered) {
+    for (Section& s : sections) {
+      if (s.name == lowered) return &s;
+    }
+    return nullptr;
+  }
+
+  // Key name of a key or comment line, as written in the file (blanks around it removed).
+  std::string_view KeyName(const Line& line) const {
+    const std::string_view text = Trim(Text(line));
+    return Trim(text.substr(0, text.find('=')));
+  }
+
+  void Link(int index, int after) {
+    Line& line = lines[index];
+    line.prev = after;
+    line.next = lines[after].next;
+    if (line.next >= 0) lines[line.next].prev = index;
+    lines[after].next = index;
+    if (after == tail) tail = index;
+  }
+
+  int NewLine(std::string text, Kind kind, int section, int after) {
+    Line line;
+    line.owned = true;
+    line.text = std::move(text);
+    line.eol = style;
+    line.kind = kind;
+    line.section = section;
+    lines.push_back(std::move(line));
+    const int index = static_cast<int>(lines.size()) - 1;
+    Link(index, after);
+    return index;
+  }
+
+  void Unlink(int index) {
+    Line& line = lines[index];
+    if (line.section >= 0) {
+      Section& s = sections[line.section];
+      if (s.last_key == index) {
+        int p = line.prev;
+        while (p != s.header && lines[p].kind != Kind::Key) p = lines[p].prev;
+        s.last_key = p;
+      }
+    }
+    lines[line.prev].next = line.next;
+    if (line.next >= 0) {
+      lines[line.next].prev = line.prev;
+    } else {
+      tail = line.prev;
+    }
+    // The line before a removed last line keeps its own line end; a missing one is supplied
+    // when the file is written out, so nothing else to mend here.
+    line.prev = line.next = -1;
+  }
+
+  void AddToIndex(int index) {
+    Line& line = lines[index];
+    if (line.section < 0) return;
+    auto inserted = sections[line.section].keys.emplace(NameKey(KeyName(line)), index);
+    if (inserted.second) return;
+    int last = inserted.first->second;  // a duplicate: it stays hidden behind the first
+    while (lines[last].next_duplicate >= 0) last = lines[last].next_duplicate;
+    lines[last].next_duplicate = index;
+  }
+
+  void Parse(std::string bytes) {
+    source = std::move(bytes);
+    bom = source.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    lines.assign(1, Line());
+    lines[0].kind = Kind::Head;
+    tail = 0;
+    sections.assign(1, Section());  // the lines before any section line form a nameless one
+    style = Eol::None;
+    int current = 0;
+    const size_t size = source.size();
+    size_t pos = bom;
+    while (pos < size) {
+      size_t end = pos;
+      while (end < size && source[end] != '\r' && source[end] != '\n') ++end;
+      Line line;
+      line.begin = static_cast<uint32_t>(pos);
+      line.length = static_cast<uint32_t>(end - pos);
+      if (end == size) {
+        line.eol = Eol::None;
+        pos = end;
+      } else if (source[end] == '\r' && end + 1 < size && source[end + 1] == '\n') {
+        line.eol = Eol::CrLf;
+        pos = end + 2;
+      } else {
+        line.eol = source[end] == '\r' ? Eol::Cr : Eol::Lf;
+        pos = end + 1;
+      }
+      if (style == Eol::None) style = line.eol;
+
+      const std::string_view text = Trim(std::string_view(source).substr(line.begin, line.length));
+      bool header = false;
+      if (!text.empty() && text[0] == '[') {
+        const size_t close = LastClosingBracket(text);
+        if (close != std::string_view::npos) {
+          header = true;
+          const std::string name = NameKey(text.substr(1, close - 1));
+          if (Find(name)) {
+            current = -1;  // a second section of a name is never read
+          } else {
+            Section s;
+            s.name = name;
+            s.header = static_cast<int>(lines.size());
+            s.last_key = s.header;
+            sections.push_back(std::move(s));
+            current = static_cast<int>(sections.size()) - 1;
+          }
+        }
+      }
+      line.kind = header           ? Kind::Header
+                  : text.empty()   ? Kind::Blank
+                  : text[0] == ';' ? Kind::Comment
+                                   : Kind::Key;
+      line.section = current;
+      lines.push_back(std::move(line));
+      const int index = static_cast<int>(lines.size()) - 1;
+      Link(index, tail);
+      const Kind kind = lines[index].kind;
+      // A comment line is a key the program never asks for; like the reader, keep it indexed.
+      if (kind == Kind::Key || kind == Kind::Comment) AddToIndex(index);
+      if (kind == Kind::Key && current >= 0) sections[current].last_key = index;
+    }
+    if (style == Eol::None) style = Eol::CrLf;
+  }
+};
+
+IniFile::IniFile(FileSystem& files, std::string path) : files_(files), path_(std::move(path)) {
+  read_ok_ = files_.ReadFile(path_, &disk_);
+  if (!read_ok_) disk_.clear();
+}
+
+IniFile::~IniFile() = default;
+
+std::string IniFile::OneLineValue(const std::string& value) {
+  // A line break would end the value and start a line of its own (even a key); a zero byte
+  // would end it for the reader.
+  std::string out = value;
+  for (char& c : out) {
+    if (c == '\r' || c == '\n' || c == '\0') c = ' ';
+  }
+  return out;
+}
+
+IniFile::Doc& IniFile::Parsed() const {
+  if (!doc_) {
+    doc_ = std::make_unique<Doc>();
+    doc_->Parse(disk_);
+  }
+  return *doc_;
+}
+
+std::string IniFile::ReadString(const std::string& section, const std::string& key,
+                                const std::string& default_value) const {
+  Doc& doc = Parsed();
+  const Doc::Section* s = doc.Find(NameKey(section));
+  if (!s) return default_value;
+  auto it = s->keys.find(NameKey(key));
+  if (it == s->keys.end()) return default_value;
+  const std::string_view text = Trim(doc.Text(doc.lines[it->second]));
+  const size_t eq = text.find('=');
+  if (eq == std::string_view::npos) return default_value;  // a name without "=" has no value
+  return CopyEntry(Trim(text.substr(eq + 1)));
+}
+
+void IniFile::WriteString(const std::string& section, const std::string& key,
+                          const std::string& value) {
+  Doc& doc = Parsed();
+  const std::string section_name = NameKey(section);
+  Doc::Section* s = doc.Find(section_name);
+  if (!s) {
+    Doc::Section fresh;
+    fresh.name = section_name;
+    const int index = static_cast<int>(doc.sections.size());
+    fresh.header = doc.NewLine("[" + std::string(Trim(section)) + "]", Doc::Kind::Header, index,
+                               doc.tail);
+    fresh.last_key = fresh.header;
+    doc.sections.push_back(std::move(fresh));
+    s = &doc.sections.back();
+  }
+  const std::string key_name = NameKey(key);
+  auto it = s->keys.find(key_name);
+  if (it != s->keys.end()) {
+    Doc::Line& line = doc.lines[it->second];
+    std::string text = std::string(doc.KeyName(line)) + "=" + OneLineValue(value);
+    line.owned = true;
+    line.text = std::move(text);
+  } else {
+    const int section_index = static_cast<int>(s - doc.sections.data());
+    const int index = doc.NewLine(std::string(Trim(key)) + "=" + OneLineValue(value), Doc::Kind::Key,
+                                  section_index, s->last_key);
+    s->last_key = index;
+    s->keys.emplace(key_name, index);
+  }
+  dirty_ = true;
+}
+
+void IniFile::DeleteKey(const std::string& section, const std::string& key) {
+  Doc& doc = Parsed();
+  Doc::Section* s = doc.Find(NameKey(section));
+  if (!s) return;
+  auto it = s->keys.find(NameKey(key));
+  if (it == s->keys.end()) return;
+  const int index = it->second;
+  const int next = doc.lines[index].next_duplicate;
+  if (next >= 0) {
+    it->second = next;
+  } else {
+    s->keys.erase(it);
+  }
+  doc.Unlink(index);
+  dirty_ = true;
+}
+
+std::string IniFile::Serialize() const {
+  const Doc& doc = Parsed();
+  std::string out;
+  out.reserve(doc.source.size() + doc.source.size() / 8 + 64);
+  out.append(doc.source, 0, doc.bom);
+  for (int i = doc.lines[0].next; i >= 0; i = doc.lines[i].next) {
+    const Doc::Line& line = doc.lines[i];
+    out.append(doc.Text(line));
+    const Eol eol = (line.eol == Eol::None && line.next >= 0) ? doc.style : line.eol;
+    out.append(EolText(eol));
+  }
+  return out;
+}
+
+bool IniFile::Flush() {
+  if (!dirty_) return true;
+  std::string bytes = Serialize();
+  if (bytes != disk_ && !files_.ReplaceFile(path_, bytes)) {
+    doc_.reset();  // back to what the file holds
+    dirty_ = false;
+    return false;
+  }
+  disk_ = std::move(bytes);
+  read_ok_ = true;
+  dirty_ = false;
+  return true;
+}
+
+}  // namespace orv

@@ -1,0 +1,59 @@
+#pragma once
+// An INI file read once into memory and written back whole. Reads exactly as the Windows
+// private-profile functions do (GetPrivateProfileStringA with a 2,048-byte buffer); writes touch
+// only the lines of the keys that change, so every other line, comment and blank keeps its bytes.
+#include <memory>
+#include <string>
+
+#include "platform/files.h"
+
+namespace orv {
+
+class IniFile {
+ public:
+  // Longest value returned, in bytes (the reader's buffer less its terminating zero).
+  static constexpr size_t kMaxValueBytes = 2047;
+
+  // Reads the file once. A missing or unreadable file reads as empty; ReadOk() tells which.
+  IniFile(FileSystem& files, std::string path);
+  ~IniFile();
+  IniFile(const IniFile&) = delete;
+  IniFile& operator=(const IniFile&) = delete;
+
+  const std::string& path() const { return path_; }
+  bool ReadOk() const { return read_ok_; }
+  // The bytes the file holds as far as this object knows: as read, or as last written.
+  const std::string& DiskBytes() const { return disk_; }
+  bool HasPendingChanges() const { return dirty_; }
+
+  // Names of sections and keys match without regard to case (A to Z) and blanks around them.
+  std::string ReadString(const std::string& section, const std::string& key,
+                         const std::string& default_value) const;
+  // Sets the key's value: the first such key of the first such section is rewritten in place as
+  // key=value; a new key goes after the last key line of the section; a new section is appended.
+  // A value is one line: line breaks and zero bytes in it become blanks.
+  void WriteString(const std::string& section, const std::string& key, const std::string& value);
+  // The value as WriteString stores it.
+  static std::string OneLineValue(const std::string& value);
+  // Removes the first such key line of the first such section (a later duplicate then shows).
+  void DeleteKey(const std::string& section, const std::string& key);
+
+  // Writes the pending changes with one atomic replacement of the file. On failure returns false
+  // and drops them: the object again holds what the file holds.
+  bool Flush();
+  // The bytes the object would write now.
+  std::string Serialize() const;
+
+ private:
+  struct Doc;  // the parsed form, built on first use
+  Doc& Parsed() const;
+
+  FileSystem& files_;
+  std::string path_;
+  bool read_ok_ = false;
+  std::string disk_;
+  bool dirty_ = false;
+  mutable std::unique_ptr<Doc> doc_;
+};
+
+}  // namespace orv
