@@ -165,6 +165,25 @@ TEST_F(Win32BrowserWindowsTest, AddressBarTextComesBeforeTheTitle) {
   EXPECT_EQ(Find("Example page"), nullptr);
 }
 
+// An end-to-end driver owns its frames on a thread that waits for the program without pumping.
+TEST_F(Win32BrowserWindowsTest, AFrameOfABusyThreadStillGivesItsTitle) {
+  HANDLE created = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread owner([&] {
+    DummyFrames frames;
+    frames.Open(L"http://ads.example.com/busy.html");
+    SetEvent(created);
+    WaitForSingleObject(release, 30000);  // busy: no messages handled meanwhile
+  });
+  WaitForSingleObject(created, 30000);
+  const bool found = Find("http://ads.example.com/busy.html") != nullptr;
+  SetEvent(release);
+  owner.join();
+  CloseHandle(created);
+  CloseHandle(release);
+  EXPECT_TRUE(found) << "the title must not be asked of the busy thread";
+}
+
 TEST_F(Win32BrowserWindowsTest, WideAddressesArriveInCodePage936) {
   ASSERT_EQ(GetACP(), 936u);
   frames_.Open(L"http://例子.测试/拦截");
