@@ -92,7 +92,8 @@ class DummyFrames {
   HWND Open(const std::wstring& title) {
     HWND frame = CreateWindowExW(0, L"IEFrame", title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    EXPECT_NE(frame, nullptr) << "CreateWindowEx failed: " << GetLastError();
+    EXPECT_NE(frame, nullptr) << "CreateWindowEx failed: " << GetLastError()
+                              << " (under Wine, windows need an X display: DISPLAY)";
     if (frame) frames_.push_back(frame);
     return frame;
   }
