@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/datetime.h"
 #include "shell/maker_site.h"
 #include "shell/startup_integration.h"
 
@@ -24,9 +25,6 @@ RegKey OpenKey(Registry& registry) { return RegKey::Open(registry, kRoot, kKeyPa
 
 namespace {
 
-// Date-times the calendar can hold: 1 January 0001 to 31 December 9999.
-constexpr double kFirstDay = -693593.0;
-constexpr double kDayAfterLast = 2958466.0;
 constexpr double kMsPerDay = 86400000.0;
 
 // The stored download time, or false when it is missing or not an 8-byte date-time of the
@@ -37,7 +35,8 @@ bool StoredDownloadTime(const RegKey& key, double* days) {
   if (v.type != kRegBinary || v.data.size() != sizeof(double)) return false;
   double d;
   std::memcpy(&d, v.data.data(), sizeof d);
-  if (!std::isfinite(d) || d < kFirstDay || d >= kDayAfterLast) return false;
+  // Only dates of years 1 to 9999 are date-times (this also keeps NaN and huge values out).
+  if (!(d >= kMinDateTime && d < kMaxDateTime + 1)) return false;
   *days = d;
   return true;
 }
@@ -51,10 +50,6 @@ bool NoticeDownloadDue(const RegKey& key, double now) {
   const long long elapsed_ms = std::llround(now * kMsPerDay) - std::llround(stored * kMsPerDay);
   return elapsed_ms / 60000 >= kNoticeRefreshMinutes;
 }
-
-}  // namespace
-
-namespace {
 
 void WriteSettingsDefaults(Registry& registry, Clock& clock, Timers& timers,
                            const std::string& program_folder) {

@@ -111,6 +111,19 @@ TEST_F(InitSettingsTest, NoticeIsFetchedAgainFromTwentyFourMinutesOn) {
   }
 }
 
+TEST_F(InitSettingsTest, TwentyFourMinutesBetweenMillisecondTimesIsNeverRoundedDown) {
+  // Clock times carry milliseconds; subtracting two such doubles can give 23.99999999 minutes.
+  for (long long offset_ms : {47514LL, 55433LL, 0LL, 86399999LL}) {
+    SCOPED_TRACE(offset_ms);
+    timers.running.clear();
+    const long long now_ms = 46000LL * 86400000 + offset_ms;
+    clock.now = now_ms / 86400000.0;
+    StoreDownloadTime((now_ms - 24 * 60000) / 86400000.0);
+    Init();
+    EXPECT_TRUE(DownloadScheduled());
+  }
+}
+
 TEST_F(InitSettingsTest, UnreadableDownloadTimeCountsAsMissingAndIsKept) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double huge = 1e300;
