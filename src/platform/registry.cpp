@@ -6,14 +6,38 @@
 
 namespace orv {
 
+std::string NormalizeKeyPath(const std::string& path) {
+  std::string out;
+  out.reserve(path.size());
+  for (char c : path) {
+    if (c == '\\' && (out.empty() || out.back() == '\\')) continue;
+    out += c;
+  }
+  if (!out.empty() && out.back() == '\\') out.pop_back();
+  return out;
+}
+
+namespace {
+// Reads a value of fixed size and type with the storage rules' errors.
+void ReadFixed(const RegistryKey* key, const std::string& name, uint32_t type, void* out,
+               size_t size) {
+  RegValue v;
+  if (!key || !key->QueryValue(name, &v)) throw RegistryError::GetFailed(name);
+  if (v.type != type) throw RegistryError::InvalidType(name);
+  if (v.data.size() > size) throw RegistryError::GetFailed(name);
+  if (v.data.size() < size) throw RegistryError::InvalidType(name);
+  std::memcpy(out, v.data.data(), size);  // little-endian on every Windows target
+}
+}  // namespace
+
 bool RegKey::ValueExists(const std::string& name) const {
   RegValue v;
-  return key_->QueryValue(name, &v);
+  return key_ && key_->QueryValue(name, &v);
 }
 
 std::string RegKey::ReadString(const std::string& name) const {
   RegValue v;
-  if (!key_->QueryValue(name, &v)) return std::string();
+  if (!key_ || !key_->QueryValue(name, &v) || v.data.empty()) return std::string();
   if (v.type != kRegSz && v.type != kRegExpandSz) throw RegistryError::InvalidType(name);
   // Data written by other programs may carry its NUL terminator, or stop short of it.
   size_t nul = v.data.find('\0');
@@ -22,49 +46,52 @@ std::string RegKey::ReadString(const std::string& name) const {
 }
 
 int32_t RegKey::ReadInteger(const std::string& name) const {
-  RegValue v;
-  if (!key_->QueryValue(name, &v)) throw RegistryError::GetFailed(name);
-  if (v.type != kRegDword) throw RegistryError::InvalidType(name);
-  if (v.data.size() != 4) throw RegistryError::GetFailed(name);
   uint32_t u;
-  std::memcpy(&u, v.data.data(), 4);  // little-endian on every Windows target
+  ReadFixed(key_.get(), name, kRegDword, &u, sizeof u);
   return static_cast<int32_t>(u);
 }
 
 bool RegKey::ReadBool(const std::string& name) const { return ReadInteger(name) != 0; }
 
 double RegKey::ReadDateTime(const std::string& name) const {
-  RegValue v;
-  if (!key_->QueryValue(name, &v)) throw RegistryError::GetFailed(name);
-  if (v.type != kRegBinary) throw RegistryError::InvalidType(name);
-  if (v.data.size() != sizeof(double)) throw RegistryError::GetFailed(name);
   double d;
-  std::memcpy(&d, v.data.data(), sizeof d);
+  ReadFixed(key_.get(), name, kRegBinary, &d, sizeof d);
   return d;
 }
 
+namespace {
+void Write(RegistryKey* key, const std::string& name, uint32_t type, const void* data,
+           size_t size) {
+  RegValue v{type, std::string(static_cast<const char*>(data), size)};
+  if (!key || !key->SetValue(name, v)) throw RegistryError::SetFailed(name);
+}
+}  // namespace
+
 void RegKey::WriteString(const std::string& name, const std::string& value) {
-  if (!key_->SetValue(name, RegValue{kRegSz, value})) throw RegistryError::SetFailed(name);
+  Write(key_.get(), name, kRegSz, value.data(), value.size());
 }
 
 void RegKey::WriteInteger(const std::string& name, int32_t value) {
   uint32_t u = static_cast<uint32_t>(value);
-  std::string bytes(4, '\0');
-  std::memcpy(&bytes[0], &u, 4);
-  if (!key_->SetValue(name, RegValue{kRegDword, bytes})) throw RegistryError::SetFailed(name);
+  Write(key_.get(), name, kRegDword, &u, sizeof u);
 }
 
 void RegKey::WriteBool(const std::string& name, bool value) { WriteInteger(name, value ? 1 : 0); }
 
 void RegKey::WriteDateTime(const std::string& name, double value) {
-  std::string bytes(sizeof value, '\0');
-  std::memcpy(&bytes[0], &value, sizeof value);
-  if (!key_->SetValue(name, RegValue{kRegBinary, bytes})) throw RegistryError::SetFailed(name);
+  Write(key_.get(), name, kRegBinary, &value, sizeof value);
 }
 
-bool RegKey::DeleteValue(const std::string& name) { return key_->DeleteValue(name); }
-std::vector<std::string> RegKey::SubKeyNames() const { return key_->SubKeyNames(); }
-std::vector<std::string> RegKey::ValueNames() const { return key_->ValueNames(); }
-bool RegKey::HasSubKey(const std::string& name) const { return key_->HasSubKey(name); }
+bool RegKey::DeleteValue(const std::string& name) { return key_ && key_->DeleteValue(name); }
+
+std::vector<std::string> RegKey::SubKeyNames() const {
+  return key_ ? key_->SubKeyNames() : std::vector<std::string>();
+}
+
+std::vector<std::string> RegKey::ValueNames() const {
+  return key_ ? key_->ValueNames() : std::vector<std::string>();
+}
+
+bool RegKey::HasSubKey(const std::string& name) const { return key_ && key_->HasSubKey(name); }
 
 }  // namespace orv

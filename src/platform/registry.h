@@ -29,7 +29,8 @@ struct RegValue {
   std::string data;
 };
 
-// One open key. Value and sub-key names match without regard to case (A-Z).
+// One open key. Value and sub-key names match without regard to case, as Windows matches them:
+// the letters A-Z and the case pairs code page 936 holds (full-width Latin, Greek, Cyrillic).
 class RegistryKey {
  public:
   virtual ~RegistryKey() = default;
@@ -38,13 +39,17 @@ class RegistryKey {
   // False when the value cannot be written (a key opened for reading, denied access).
   virtual bool SetValue(const std::string& name, const RegValue& value) = 0;
   virtual bool DeleteValue(const std::string& name) = 0;
-  // Names in the registry's enumeration order: sub-keys sorted without regard to case,
-  // values in the order they were created.
+  // Names in the registry's enumeration order. Sub-keys come sorted without regard to case.
+  // Values come in the order they were created on Windows but sorted by name under Wine:
+  // nothing may depend on the order of values. The unnamed default value, when set, is "".
   virtual std::vector<std::string> SubKeyNames() const = 0;
   virtual std::vector<std::string> ValueNames() const = 0;
+  // Whether the sub-key (or relative path) below this key exists and can be read.
   virtual bool HasSubKey(const std::string& name) const = 0;
 };
 
+// Paths are relative to the root and separated by backslashes; a leading backslash (an absolute
+// path) and doubled or trailing backslashes are ignored (see NormalizeKeyPath).
 class Registry {
  public:
   virtual ~Registry() = default;
@@ -52,15 +57,29 @@ class Registry {
   // is set. Returns nullptr when the key is missing (without create) or access is refused.
   virtual std::unique_ptr<RegistryKey> OpenKey(RegRoot root, const std::string& path, bool create,
                                                RegAccess access = RegAccess::Full) = 0;
+  // Whether the key exists and can be opened for reading.
   virtual bool KeyExists(RegRoot root, const std::string& path) = 0;
-  // Deletes the key with every key and value below it. False when it could not.
+  // Deletes the key with every key and value below it. False when it could not (a key below it
+  // that may not be deleted stops the deletion there). A root itself is never deleted.
   virtual bool DeleteKey(RegRoot root, const std::string& path) = 0;
 };
 
+// The path without leading, trailing or doubled backslashes (\A\\B\ gives A\B). An empty
+// result names the root itself.
+std::string NormalizeKeyPath(const std::string& path);
+
 // An open key with the storage rules: text is REG_SZ and reads empty when missing; switches
 // and integers are REG_DWORD (any non-zero reads true); a date-time is REG_BINARY of exactly
-// 8 bytes holding a double of days since 30 December 1899, local time. A missing number or
-// date-time, or a value of another type, raises RegistryError.
+// 8 bytes holding a double of days since 30 December 1899, local time (base/datetime.h).
+// Errors (RegistryError, with the value name):
+//   "Failed to get data for '%s'": a number or date-time that is missing, or longer than its
+//     type holds (the registry cannot fill the reader's buffer);
+//   "Invalid data type for '%s'": a value of another type (text: any type but REG_SZ and
+//     REG_EXPAND_SZ that holds data; a value without data reads as empty text), or a number or
+//     date-time shorter than its type;
+//   "Failed to set data for '%s'": any write the registry refuses.
+// An empty RegKey (a key that could not be opened) reads as if it had no values and fails
+// every write.
 class RegKey {
  public:
   explicit RegKey(std::unique_ptr<RegistryKey> key) : key_(std::move(key)) {}
@@ -74,6 +93,7 @@ class RegKey {
   explicit operator bool() const { return key_ != nullptr; }
 
   bool ValueExists(const std::string& name) const;
+  // Text up to its first NUL, environment references left unexpanded.
   std::string ReadString(const std::string& name) const;
   bool ReadBool(const std::string& name) const;
   int32_t ReadInteger(const std::string& name) const;

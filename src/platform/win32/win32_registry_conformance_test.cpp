@@ -1,0 +1,78 @@
+// The shared registry suite against the real registry (run under Wine or on Windows). Every
+// test works below its own key HKEY_CURRENT_USER\Software\Tavrosel\OrvanelTest\<unique> and
+// removes it afterwards, giving back the original rights of any key it made read-only.
+#include <windows.h>
+
+#include <sddl.h>
+
+#include <utility>
+#include <vector>
+
+#include "platform/registry_conformance.h"
+#include "platform/win32/win32_registry.h"
+
+namespace orv {
+
+namespace {
+constexpr char kTestParent[] = "Software\\Tavrosel\\OrvanelTest";
+// Everyone may read; administrators and the system may only read and change the rights.
+constexpr char kReadOnlySddl[] = "D:P(A;;KR;;;WD)(A;;RCWD;;;BA)(A;;RCWD;;;SY)";
+
+class Win32RegistryTestBed : public RegistryTestBed {
+ public:
+  Win32RegistryTestBed() {
+    static int counter = 0;
+    scratch_ = std::string(kTestParent) + "\\" + std::to_string(GetCurrentProcessId()) + "-" +
+               std::to_string(GetTickCount()) + "-" + std::to_string(++counter);
+    reg_.DeleteKey(RegRoot::CurrentUser, scratch_);
+    reg_.OpenKey(RegRoot::CurrentUser, scratch_, true);
+  }
+
+  ~Win32RegistryTestBed() override {
+    for (auto it = locked_.rbegin(); it != locked_.rend(); ++it) {
+      ScopedHkey key;
+      if (RegOpenKeyExA(HKEY_CURRENT_USER, it->first.c_str(), 0, WRITE_DAC, key.receive()) ==
+          ERROR_SUCCESS)
+        RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, it->second.data());
+    }
+    reg_.DeleteKey(RegRoot::CurrentUser, scratch_);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kTestParent);  // only goes when no other test bed is left
+  }
+
+  Registry& registry() override { return reg_; }
+  const std::string& scratch() const override { return scratch_; }
+
+  bool MakeReadOnly(const std::string& path) override {
+    ScopedHkey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, READ_CONTROL | WRITE_DAC,
+                      key.receive()) != ERROR_SUCCESS)
+      return false;
+    DWORD size = 0;
+    RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, nullptr, &size);
+    std::vector<BYTE> original(size);
+    if (size == 0 || RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, original.data(),
+                                       &size) != ERROR_SUCCESS)
+      return false;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kReadOnlySddl, SDDL_REVISION_1, &sd,
+                                                              nullptr))
+      return false;
+    LONG rc = RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, sd);
+    LocalFree(sd);
+    if (rc != ERROR_SUCCESS) return false;
+    locked_.emplace_back(path, std::move(original));
+    return true;
+  }
+
+ private:
+  Win32Registry reg_;
+  std::string scratch_;
+  std::vector<std::pair<std::string, std::vector<BYTE>>> locked_;  // path, original rights
+};
+}  // namespace
+
+std::unique_ptr<RegistryTestBed> MakeRegistryTestBed() {
+  return std::make_unique<Win32RegistryTestBed>();
+}
+
+}  // namespace orv
