@@ -1,45 +1,130 @@
 #include "shell/win32/main_window.h"
 
+#include <commctrl.h>
+
+#include "popup_blocker/ad_messages.h"
 #include "shell/error_display.h"
+#include "shell/tray_menu.h"
 #include "shell/win32/resource.h"
 
 namespace orv {
 
-const char kMainWindowClass[] = "TOrvanelForm";
-const char kMainWindowCaption[] = "岚澄欧凡诺 V1.2";
-
 namespace {
 
-const char kDesignCaption[] = "岚澄欧凡诺";
-// Place and outer size at 96 dots per inch; sizeable, with system menu and minimise box only.
+const char kPageHostClass[] = "TPageControl";
+const char kSheetClass[] = "TTabSheet";
+const char kDesignFontFace[] = "宋体";
+
+// Layout at 96 dots per inch. The window is sizeable, but only the notice line follows it.
 constexpr int kLeft = 239, kTop = 177, kWidth = 599, kHeight = 387;
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME;
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME |
+                         WS_CLIPCHILDREN;
+constexpr int kNoticeHeight = 12;
+constexpr RECT kTreeRect{8, 8, 8 + 129, 8 + 337};
+constexpr RECT kPageRect{152, 8, 152 + 425, 8 + 337};
+constexpr int kTreeIndent = 19;
+// The sheets of a page control with button-style tabs sit inside this margin.
+constexpr int kSheetMargin = 4;
+// General page (TabSheet1), relative to its sheet.
+constexpr RECT kAutoStartRect{16, 12, 16 + 201, 12 + 17};
+constexpr RECT kMenuRect{16, 40, 16 + 209, 40 + 17};
+constexpr RECT kSaveRect{16, 280, 16 + 81, 280 + 25};
+constexpr RECT kCancelRect{128, 280, 128 + 81, 280 + 25};
+
+// Control ids; 1 and 2 (IDOK, IDCANCEL) stay free for the dialog keys.
+enum ControlId : int {
+  kIdTree = 10,
+  kIdNotice = 11,
+  kIdPageHost = 12,
+  kIdSheetFirst = 100,  // + page index
+  kIdAutoStart = 201,
+  kIdMenu = 202,
+  kIdGenSave = 203,
+  kIdGenCancel = 204,
+};
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+HFONT MakeFont(int pixel_height, BYTE charset) {
+  return CreateFontA(-pixel_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, kDesignFontFace);
+}
+
+BOOL CALLBACK SetFontOnChild(HWND child, LPARAM font) {
+  SendMessageA(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+  return TRUE;
+}
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {}
+MainWindow::MainWindow(HINSTANCE instance, Registry& registry, Clock& clock,
+                       const std::string& exe_path)
+    : instance_(instance),
+      dpi_(ScreenDpi()),
+      tray_(nullptr, nullptr, kTrayTip,
+            {[this] { form_.item_dispClick(); }, [this] { form_.sIconDblClick(); },
+             [this](POINT at) { OpenTrayMenu(at); }}),
+      form_(FormServices{registry, shell_, boxes_, clock, timers_, tray_, mouse_hook_, *this},
+            exe_path) {
+  FormHooks& hooks = form_.hooks();
+  hooks.set_up_window = [this] { SetUpWindow(); };
+  hooks.set_tray_icon_image = [this] { tray_.SetIcon(small_icon_); };
+}
 
-bool MainWindow::Create() {
-  WNDCLASSEXA wc = {};
+MainWindow::~MainWindow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+int MainWindow::Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+
+bool MainWindow::RegisterClasses(HINSTANCE instance) {
+  WNDCLASSEXA wc{};
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = &MainWindow::WindowProcThunk;
-  wc.hInstance = instance_;
-  wc.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(IDI_ORVANEL));
-  wc.hIconSm = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_ORVANEL), IMAGE_ICON,
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_ORVANEL));
+  wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_ORVANEL), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXSMICON),
-                                             GetSystemMetrics(SM_CYSMICON), 0));
+                                             GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kMainWindowClass;
+  wc.lpszClassName = kFormClassName;
   if (!RegisterClassExA(&wc)) return false;
-  // No WS_VISIBLE: the window stays hidden until shown from the tray.
-  return CreateWindowExA(0, kMainWindowClass, kDesignCaption, kStyle, kLeft, kTop, kWidth, kHeight,
-                         nullptr, nullptr, instance_, this) != nullptr;
+
+  // The page control and its sheets: plain containers in the face colour.
+  WNDCLASSEXA host{};
+  host.cbSize = sizeof(host);
+  host.lpfnWndProc = &MainWindow::SheetProc;
+  host.hInstance = instance;
+  host.hCursor = wc.hCursor;
+  host.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  host.lpszClassName = kPageHostClass;
+  if (!RegisterClassExA(&host)) return false;
+  host.lpszClassName = kSheetClass;
+  return RegisterClassExA(&host) != 0;
+}
+
+bool MainWindow::Create() {
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TREEVIEW_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+  if (!RegisterClasses(instance_)) return false;
+  // Created with its final caption and without WS_VISIBLE: outside components find it by class
+  // and caption from the start, and it stays hidden until shown from the tray.
+  return CreateWindowExA(0, kFormClassName, kMainCaption, kStyle, kLeft, kTop, Scale(kWidth),
+                         Scale(kHeight), nullptr, nullptr, instance_, this) != nullptr;
 }
 
 int MainWindow::RunMessageLoop() {
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    // Tab, arrow and space keys move between and work the controls as in a dialog.
+    if (hwnd_ && IsDialogMessageA(hwnd_, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
@@ -55,6 +140,11 @@ LRESULT CALLBACK MainWindow::WindowProcThunk(HWND hwnd, UINT message, WPARAM wpa
     self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
     self->hwnd_ = hwnd;
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->boxes_.set_owner(hwnd);
+    self->shell_.set_owner(hwnd);
+    self->timers_.set_window(hwnd);
+    self->mouse_hook_.set_target(hwnd);
+    self->tray_.set_owner(hwnd);
   } else {
     self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   }
@@ -64,16 +154,68 @@ LRESULT CALLBACK MainWindow::WindowProcThunk(HWND hwnd, UINT message, WPARAM wpa
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  LRESULT result = 0;
+  if (menu_ && menu_->HandleMessage(message, wparam, lparam, &result)) return result;
+  if (tray_.HandleMessage(message, wparam, lparam)) return 0;
   switch (message) {
     case WM_CREATE:
-      boxes_.set_owner(hwnd_);
-      RunEventHandler(boxes_, [this] { FormCreate(); });
-      return 0;  // an error in the start-up sequence is shown; the program runs on
+      OnCreate();
+      return 0;
+    case WM_SIZE:
+      if (wparam == SIZE_MINIMIZED) {
+        if (!restoring_) form_.ApplicationMinimize();
+      } else {
+        LayoutNotice();
+      }
+      return 0;
+    case WM_SHOWWINDOW:
+      if (wparam) form_.FormShow();
+      return 0;
+    case WM_COMMAND:
+      OnCommand(wparam, lparam);
+      return 0;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<const NMHDR*>(lparam);
+      if (header->hwndFrom == tree_ &&
+          (header->code == TVN_SELCHANGEDA || header->code == TVN_SELCHANGEDW))
+        OnTreeSelectionChanged(reinterpret_cast<const NMTREEVIEWA*>(lparam)->itemNew.hItem);
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+      if (reinterpret_cast<HWND>(lparam) == notice_) {
+        HDC dc = reinterpret_cast<HDC>(wparam);
+        SetTextColor(dc, RGB(0xFF, 0, 0));
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      }
+      break;
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wparam) == notice_ && LOWORD(lparam) == HTCLIENT) {
+        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+        return TRUE;
+      }
+      break;
+    case WM_TIMER:
+      if (auto id = Win32Timers::FromEventId(wparam)) {
+        if (*id == TimerId::DownloadNotice)
+          form_.DownloadNoticeTimerTimer();
+        else
+          form_.CheckOnlineTimerTimer();
+        return 0;
+      }
+      break;
+    case WM_AD_REPORT:
+    case WM_AD_ADDURL:
+    case WM_AD_SCAN:
+      if (hooks_.private_message)
+        RunEventHandler(boxes_, [&] { hooks_.private_message(message, wparam); });
+      return 0;
     case WM_CLOSE:
-      // A failed close sequence keeps the window and the program as they were.
-      if (RunEventHandler(boxes_, [this] { FormClose(); })) DestroyWindow(hwnd_);
+      OnClose();
       return 0;
     case WM_DESTROY:
+      tray_.Remove();
+      menu_.reset();
       PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY: {
@@ -84,12 +226,320 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return DefWindowProcA(hwnd, message, wparam, lparam);
     }
     default:
-      return DefWindowProcA(hwnd_, message, wparam, lparam);
+      break;
+  }
+  return DefWindowProcA(hwnd_, message, wparam, lparam);
+}
+
+// ---- creation ----
+
+void MainWindow::OnCreate() {
+  small_icon_ = reinterpret_cast<HICON>(GetClassLongPtrA(hwnd_, GCLP_HICONSM));
+  CreateControls();
+  menu_ = std::make_unique<win32::SkinnedMenu>(hwnd_);
+  // The icon is in the tray from window creation, whatever the start-up sequence does.
+  tray_.SetIcon(small_icon_);
+  tray_.Add();
+  if (hooks_.build_page_views) RunEventHandler(boxes_, [this] { hooks_.build_page_views(); });
+  form_.FormCreate();
+  RefreshGeneralPage();
+}
+
+void MainWindow::CreateControls() {
+  // The design font; the start-up sequence replaces it by the system's character set.
+  font_.reset(MakeFont(Scale(12), GB2312_CHARSET));
+  auto child = [&](DWORD ex_style, const char* cls, const char* text, DWORD style, const RECT& r,
+                   HWND parent, int id) {
+    return CreateWindowExA(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, Scale(r.left),
+                           Scale(r.top), Scale(r.right - r.left), Scale(r.bottom - r.top), parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+  };
+
+  notice_ = child(0, "STATIC", InitialNoticeText().c_str(), SS_CENTER | SS_NOTIFY | SS_NOPREFIX,
+                  RECT{0, 0, 0, 0}, hwnd_, kIdNotice);
+  LayoutNotice();
+
+  tree_ = child(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "",
+                WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
+                kTreeRect, hwnd_, kIdTree);
+  SendMessageA(tree_, TVM_SETINDENT, Scale(kTreeIndent), 0);
+  for (const PageInfo& page : kPages) {
+    TVINSERTSTRUCTA insert{};
+    insert.hParent = TVI_ROOT;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT;
+    insert.item.pszText = const_cast<char*>(page.tree_entry);
+    SendMessageA(tree_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert));
+  }
+
+  page_host_ = child(WS_EX_CONTROLPARENT, kPageHostClass, "MainPage", 0, kPageRect, hwnd_,
+                     kIdPageHost);
+  SetWindowLongPtrA(page_host_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  const int sheet_width = kPageRect.right - kPageRect.left - 2 * kSheetMargin;
+  const int sheet_height = kPageRect.bottom - kPageRect.top - 2 * kSheetMargin;
+  for (int i = 0; i < kPageCount; ++i) {
+    // Window text = page caption (never shown: the tabs are hidden), class TTabSheet.
+    sheets_[i] = CreateWindowExA(WS_EX_CONTROLPARENT, kSheetClass, kPages[i].page_caption,
+                                 WS_CHILD | WS_CLIPCHILDREN, Scale(kSheetMargin),
+                                 Scale(kSheetMargin), Scale(sheet_width), Scale(sheet_height),
+                                 page_host_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdSheetFirst + i)),
+                                 instance_, nullptr);
+    SetWindowLongPtrA(sheets_[i], GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  CreateGeneralPage(sheets_[kGeneralPageIndex]);
+  ApplyFont(font_.get());
+  ShowSheet(kGeneralPageIndex);
+}
+
+void MainWindow::CreateGeneralPage(HWND sheet) {
+  auto control = [&](const char* cls, const char* text, DWORD style, const RECT& r, int id) {
+    return CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, Scale(r.left),
+                           Scale(r.top), Scale(r.right - r.left), Scale(r.bottom - r.top), sheet,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+  };
+  chk_auto_start_ = control("BUTTON", kAutoStartCaption, BS_AUTOCHECKBOX, kAutoStartRect,
+                            kIdAutoStart);
+  chk_menu_ = control("BUTTON", kMenuCaption, BS_AUTOCHECKBOX, kMenuRect, kIdMenu);
+  btn_gen_save_ = control("BUTTON", kApplyCaption, BS_PUSHBUTTON | WS_DISABLED, kSaveRect,
+                          kIdGenSave);
+  btn_gen_cancel_ = control("BUTTON", kCancelCaption, BS_PUSHBUTTON | WS_DISABLED, kCancelRect,
+                            kIdGenCancel);
+  // A mouse press on either box is the user starting an edit; the keyboard is not.
+  SetWindowSubclass(chk_auto_start_, &MainWindow::CheckBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowSubclass(chk_menu_, &MainWindow::CheckBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void MainWindow::ApplyFont(HFONT font) {
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  EnumChildWindows(hwnd_, SetFontOnChild, reinterpret_cast<LPARAM>(font));
+}
+
+// Start-up: the form's font (9 points, the system's default character set), the caption, the
+// page tabs hidden and the first page shown.
+void MainWindow::SetUpWindow() {
+  win32::UniqueFont font(MakeFont(MulDiv(kFontPoints, dpi_, 72), DEFAULT_CHARSET));
+  if (font) {
+    ApplyFont(font.get());
+    font_ = std::move(font);  // the old font is deleted only after no control uses it
+  }
+  SetWindowTextA(hwnd_, kMainCaption);
+  ShowSheet(kGeneralPageIndex);
+}
+
+void MainWindow::LayoutNotice() {
+  if (!notice_) return;
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  const int height = Scale(kNoticeHeight);
+  MoveWindow(notice_, 0, client.bottom - height, client.right, height, TRUE);
+}
+
+HWND MainWindow::PageSheet(int index) const {
+  return index >= 0 && index < kPageCount ? sheets_[index] : nullptr;
+}
+
+void MainWindow::AttachPageView(int index, win32::PageView* view) {
+  if (index >= 0 && index < kPageCount) page_views_[index] = view;
+}
+
+void MainWindow::SetNoticeText(const std::string& text) {
+  if (notice_) SetWindowTextA(notice_, text.c_str());
+}
+
+void MainWindow::ShowSheet(int index) {
+  // Show the new sheet before hiding the old one, so the area never flashes empty.
+  ShowWindow(sheets_[index], SW_SHOW);
+  for (int i = 0; i < kPageCount; ++i)
+    if (i != index) ShowWindow(sheets_[i], SW_HIDE);
+}
+
+// ---- events ----
+
+void MainWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
+  const int id = LOWORD(wparam);
+  const int code = HIWORD(wparam);
+  if (lparam == 0) {
+    if (code == 0) OnMenuCommand(static_cast<UINT>(id));
+    return;
+  }
+  HWND control = reinterpret_cast<HWND>(lparam);
+  if (control == notice_) {
+    if (code == STN_CLICKED) form_.NoticeClick();
+    return;
+  }
+  if (code != BN_CLICKED) return;
+  if (control == chk_auto_start_) {
+    form_.SetAutoStartChecked(SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED);
+  } else if (control == chk_menu_) {
+    form_.SetMenuChecked(SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED);
+  } else if (control == btn_gen_save_) {
+    form_.btn_gen_saveClick();
+  } else if (control == btn_gen_cancel_) {
+    form_.btn_gen_cancelClick();
+  } else {
+    return;
+  }
+  RefreshGeneralPage();
+}
+
+void MainWindow::OnMenuCommand(UINT id) {
+  switch (id) {
+    case kCmdInetOpt: form_.item_InetOptClick(); return;
+    case kCmdSysInfo: form_.item_SysInfoClick(); return;
+    case kCmdHide: form_.item_hideClick(); return;
+    case kCmdDisp: form_.item_dispClick(); return;
+    case kCmdExit: form_.item_exitClick(); return;
+    default: break;
+  }
+  if (id >= kCmdBlockedFirst && id <= kCmdBlockedLast && hooks_.blocked_window_click) {
+    const int index = static_cast<int>(id - kCmdBlockedFirst);
+    RunEventHandler(boxes_, [&] { hooks_.blocked_window_click(index); });
   }
 }
 
-void MainWindow::FormCreate() { SetWindowTextA(hwnd_, kMainWindowCaption); }
+void MainWindow::OnTreeSelectionChanged(HTREEITEM item) {
+  if (!item) return;
+  // The page is the entry's position among its siblings.
+  int index = 0;
+  for (HTREEITEM prev = item;
+       (prev = reinterpret_cast<HTREEITEM>(
+            SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_PREVIOUS, reinterpret_cast<LPARAM>(prev))));)
+    ++index;
+  form_.MenuTreeChange(index);
+  ShowSheet(form_.active_page());
+}
 
-void MainWindow::FormClose() {}
+void MainWindow::RefreshGeneralPage() {
+  const GeneralPageState& state = form_.general_page();
+  SendMessageA(chk_auto_start_, BM_SETCHECK, state.auto_start_checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageA(chk_menu_, BM_SETCHECK, state.menu_checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  EnableWindow(btn_gen_save_, state.save_enabled);
+  EnableWindow(btn_gen_cancel_, state.cancel_enabled);
+}
+
+void MainWindow::OnClose() {
+  // A message box of the shut-down sequence runs a message loop: a second close waits for
+  // the first instead of starting the sequence again.
+  if (closing_) return;
+  closing_ = true;
+  form_.FormClose();
+  // Closing always ends the program, whatever a step of the sequence reported.
+  DestroyWindow(hwnd_);
+}
+
+void MainWindow::OpenTrayMenu(POINT at) {
+  if (!menu_) return;
+  menu_->Build(TrayMenuEntries());
+  menu_->Track(at);
+}
+
+std::vector<win32::MenuEntry> MainWindow::TrayMenuEntries() {
+  using win32::MenuEntry;
+  std::vector<MenuEntry> entries;
+  const IconMenu& model = form_.icon_menu();
+  for (const TrayMenuEntry& e : model.Entries()) {
+    const std::string name = e.name;
+    switch (e.kind) {
+      case TrayMenuEntryKind::Separator:
+        entries.push_back(MenuEntry::Separator());
+        break;
+      case TrayMenuEntryKind::SubMenu: {
+        std::vector<MenuEntry> blocked;
+        const std::vector<HistoryEntry> history = model.BlockedWindows();
+        for (size_t i = 0; i < history.size() && kCmdBlockedFirst + i <= kCmdBlockedLast; ++i)
+          blocked.push_back(MenuEntry::Command(static_cast<UINT>(kCmdBlockedFirst + i),
+                                               history[i].caption, history[i].hint));
+        entries.push_back(MenuEntry::SubMenu(e.caption, std::move(blocked), model.BlockedWindowsEnabled()));
+        break;
+      }
+      case TrayMenuEntryKind::Command: {
+        UINT id = name == "item_InetOpt" ? kCmdInetOpt
+                  : name == "item_SysInfo" ? kCmdSysInfo
+                  : name == "item_hide"    ? kCmdHide
+                  : name == "item_disp"    ? kCmdDisp
+                  : name == "item_exit"    ? kCmdExit
+                                           : 0u;
+        entries.push_back(MenuEntry::Command(id, e.caption));
+        break;
+      }
+    }
+  }
+  return entries;
+}
+
+// ---- AppWindow ----
+
+void MainWindow::PostToSelf(unsigned message, unsigned long long wparam) {
+  PostMessageA(hwnd_, message, static_cast<WPARAM>(wparam), 0);
+}
+
+void MainWindow::ShowAndRestore() {
+  restoring_ = true;
+  ShowWindow(hwnd_, SW_SHOW);
+  ShowWindow(hwnd_, SW_RESTORE);
+  restoring_ = false;
+  SetForegroundWindow(hwnd_);
+}
+
+void MainWindow::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+
+void MainWindow::Close() {
+  // Posted, so the shut-down sequence never runs inside the handler (or menu) that asked.
+  PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
+
+// ---- child windows ----
+
+// The page control and its sheets: a sheet's attached view sees the sheet's messages first;
+// control messages it leaves go on to the main window, as they would in a form.
+LRESULT CALLBACK MainWindow::SheetProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!self || !self->hwnd_) return DefWindowProcA(hwnd, message, wparam, lparam);
+  const int index = GetDlgCtrlID(hwnd) - kIdSheetFirst;
+  if (index >= 0 && index < kPageCount && self->page_views_[index]) {
+    LRESULT result = 0;
+    if (self->page_views_[index]->HandleSheetMessage(hwnd, message, wparam, lparam, &result))
+      return result;
+  }
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+      return SendMessageA(self->hwnd_, message, wparam, lparam);
+    default:
+      return DefWindowProcA(hwnd, message, wparam, lparam);
+  }
+}
+
+LRESULT CALLBACK MainWindow::CheckBoxProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+                                          UINT_PTR id, DWORD_PTR self_data) {
+  auto* self = reinterpret_cast<MainWindow*>(self_data);
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK: {
+      // The box reacts to the press as usual; the form hears of it after.
+      LRESULT r = DefSubclassProc(hwnd, message, wparam, lparam);
+      self->form_.chkAutoStartMouseDown();
+      self->RefreshGeneralPage();
+      return r;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, &MainWindow::CheckBoxProc, id);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, message, wparam, lparam);
+}
 
 }  // namespace orv

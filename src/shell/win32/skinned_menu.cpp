@@ -77,6 +77,9 @@ void PaintMenuFrame(HWND menu_window, HDC dc) {
     ExcludeClipRect(dc, content.left, content.top, content.right, content.bottom);
   }
   FillSolid(dc, whole, g_frame_skin->background);
+  // The items' gradient strip reaches out to the border.
+  if (have_content && content.left > 1)
+    FillSolid(dc, {1, 1, content.left, whole.bottom - 1}, g_frame_skin->strip_from);
   FrameSolid(dc, whole, g_frame_skin->border);
   RestoreDC(dc, saved);
 }
@@ -347,16 +350,20 @@ void SkinnedMenu::ShowHint(HMENU menu, UINT position, const std::string& hint) {
   tool.uId = kHintToolId;
   tool.lpszText = const_cast<char*>(hint.c_str());
   SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
-  // Beside the entry; to its left when the screen ends on the right.
-  LRESULT size = SendMessageA(tooltip_, TTM_GETBUBBLESIZE, 0, reinterpret_cast<LPARAM>(&tool));
-  int width = LOWORD(size);
+  // Beside the entry; to its left when the screen ends on the right. The tip's size is known
+  // only once it shows with the new text.
+  SendMessageA(tooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(item.right + 2, item.top));
+  SendMessageA(tooltip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+  RECT tip{};
+  GetWindowRect(tooltip_, &tip);
   MONITORINFO monitor{};
   monitor.cbSize = sizeof(monitor);
   GetMonitorInfoA(MonitorFromRect(&item, MONITOR_DEFAULTTONEAREST), &monitor);
-  int x = item.right + 2;
-  if (x + width > monitor.rcWork.right) x = std::max<int>(monitor.rcWork.left, item.left - width - 2);
-  SendMessageA(tooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(x, item.top));
-  SendMessageA(tooltip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+  const int width = tip.right - tip.left;
+  if (item.right + 2 + width > monitor.rcWork.right) {
+    const int x = std::max<int>(monitor.rcWork.left, item.left - width - 2);
+    SendMessageA(tooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(x, item.top));
+  }
   hint_shown_ = true;
 }
 
