@@ -362,14 +362,13 @@ TEST_F(RegistryConformance, CodePage936NamesAndTextsRoundTrip) {
   EXPECT_EQ(reader.ReadString("α"), "ALPHA");
   EXPECT_EQ(reader.ReadString("Ё"), "YO");
   EXPECT_EQ(reader.ReadString("ａ"), "A");
-  EXPECT_EQ(SortedNoCase(reader.ValueNames()),
-            SortedNoCase({"名称", "Ab测试", Bytes({0x81, 0x41}), Bytes({0x81, 0x61}), "α", "ё",
-                          "ａ"}));
+  EXPECT_EQ(SortedNoCase(reader.ValueNames()), SortedNoCase({"名称", "Ab测试", Bytes({0x81, 0x41}),
+                                                             Bytes({0x81, 0x61}), "α", "ё", "ａ"}));
   EXPECT_EQ(RegKey::Open(reg(), kRoot, Path("广告"), false).SubKeyNames(),
             std::vector<std::string>{"拦截"});
 
   // Sub-keys sort by their characters, not by their bytes: U+005A, U+0391, U+4E00, U+4E02,
-  // U+554A, U+FF21 (in code page 936 bytes the order would be Z, Ａ, Α, 丂, 啊, 一).
+  // U+554A, U+FF21 (by code page 936 bytes it would be Z, 丂, Ａ, Α, 啊, 一).
   for (const char* name : {"啊", "一", "Ａ", "丂", "Z", "Α"}) Create(std::string("Order\\") + name);
   EXPECT_EQ(RegKey::Open(reg(), kRoot, Path("Order"), false).SubKeyNames(),
             (std::vector<std::string>{"Z", "Α", "一", "丂", "啊", "Ａ"}));

@@ -21,14 +21,15 @@ TEST(MemoryRegistry, EnumeratesValuesInCreationOrderAsWindowsDoes) {
   for (const char* name : {"zeta", "Beta", "alpha", "mid"})
     ASSERT_TRUE(key->SetValue(name, {kRegSz, "x"}));
   ASSERT_TRUE(key->DeleteValue("beta"));
-  ASSERT_TRUE(key->SetValue("BETA", {kRegSz, "again"}));   // a new value goes last
+  ASSERT_TRUE(key->SetValue("BETA", {kRegSz, "again"}));    // a new value goes last
   ASSERT_TRUE(key->SetValue("ZETA", {kRegDword, "1234"}));  // rewriting keeps place and name
   EXPECT_EQ(key->ValueNames(), (std::vector<std::string>{"zeta", "alpha", "mid", "BETA"}));
 }
 
 TEST(MemoryRegistry, SortsSubKeysByUpperCaseAsWindowsDoes) {
   MemoryRegistry reg;
-  for (const char* name : {"AB", "A_", "A^", "Aa", "A`", "A{", "A["}) Create(reg, std::string("K\\") + name);
+  for (const char* name : {"AB", "A_", "A^", "Aa", "A`", "A{", "A["})
+    Create(reg, std::string("K\\") + name);
   // Upper-cased, the letters come before [ \ ] ^ _ ` (Wine compares lower-cased instead).
   EXPECT_EQ(Create(reg, "K")->SubKeyNames(),
             (std::vector<std::string>{"Aa", "AB", "A[", "A^", "A_", "A`", "A{"}));
