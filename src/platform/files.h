@@ -3,6 +3,12 @@
 // code page; names do not depend on case and "/" and "\" separate alike.
 #include <string>
 
+// <windows.h> makes ReplaceFile a macro for ReplaceFileA; undo it so the member keeps its name
+// in every file that meets both (the program never calls the Windows function of that name).
+#ifdef ReplaceFile
+#undef ReplaceFile
+#endif
+
 namespace orv {
 
 class FileSystem {

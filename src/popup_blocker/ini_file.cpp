@@ -319,7 +319,8 @@ std::string IniFile::Serialize() const {
   const Doc& doc = Parsed();
   std::string out;
   out.reserve(doc.source.size() + doc.source.size() / 8 + 64);
-  out.append(doc.source, 0, doc.bom);
+  // The file is written as what the program reads it as: ANSI bytes, so without a UTF-8 mark
+  // (under the mark Windows would decode every double-byte value as UTF-8 and garble it).
   for (int i = doc.lines[0].next; i >= 0; i = doc.lines[i].next) {
     const Doc::Line& line = doc.lines[i];
     out.append(doc.Text(line));

@@ -2,6 +2,8 @@
 // An INI file read once into memory and written back whole. Reads exactly as the Windows
 // private-profile functions do (GetPrivateProfileStringA with a 2,048-byte buffer); writes touch
 // only the lines of the keys that change, so every other line, comment and blank keeps its bytes.
+// Text is bytes in the ANSI code page. A UTF-8 mark at the start is skipped when reading and left
+// out when writing, so that other readers take the file, as the program does, for ANSI.
 #include <memory>
 #include <string>
 

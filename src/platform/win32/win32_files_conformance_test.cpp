@@ -6,61 +6,12 @@
 #include <vector>
 
 #include "platform/files_conformance.h"
+#include "platform/win32/scratch_folder.h"
 #include "platform/win32/win32_files.h"
 
 namespace orv {
 
 namespace {
-
-// A fresh folder under the temporary folder, removed with everything in it afterwards.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    static int serial = 0;
-    path_ = std::string(temp) + "orv_files_" + std::to_string(GetCurrentProcessId()) + "_" +
-            std::to_string(++serial);
-    CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~ScratchFolder() { RemoveTree(path_); }
-  const std::string& path() const { return path_; }
-
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((path_ + "\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-      const std::string name = data.cFileName;
-      if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    return names;
-  }
-
- private:
-  static void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        const std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string full = folder + "\\" + name;
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-          RemoveTree(full);
-        } else {
-          DeleteFileA(full.c_str());
-        }
-      } while (FindNextFileA(find, &data));
-      FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-  }
-  std::string path_;
-};
 
 class Win32FilesFixture : public FilesConformanceFixture {
  public:
@@ -71,7 +22,7 @@ class Win32FilesFixture : public FilesConformanceFixture {
   }
 
  private:
-  ScratchFolder folder_;
+  ScratchFolder folder_{"orv_files"};
   Win32FileSystem files_;
 };
 
@@ -84,7 +35,7 @@ std::unique_ptr<FilesConformanceFixture> MakeFilesConformanceFixture() {
 namespace {
 
 TEST(Win32Files, ReplacingADirectoryFailsAndLeavesIt) {
-  ScratchFolder folder;
+  ScratchFolder folder("orv_files");
   Win32FileSystem files;
   const std::string dir = folder.path() + "\\conf.ini";
   ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
@@ -99,7 +50,7 @@ TEST(Win32Files, ReplacingADirectoryFailsAndLeavesIt) {
 }
 
 TEST(Win32Files, ReplacingLeavesNoTemporaryFileBehind) {
-  ScratchFolder folder;
+  ScratchFolder folder("orv_files");
   Win32FileSystem files;
   const std::string path = folder.path() + "\\KillAD.ini";
   ASSERT_TRUE(files.ReplaceFile(path, "a"));
@@ -110,7 +61,7 @@ TEST(Win32Files, ReplacingLeavesNoTemporaryFileBehind) {
 }
 
 TEST(Win32Files, ReplacingThroughAnotherCaseLeavesOneFile) {
-  ScratchFolder folder;
+  ScratchFolder folder("orv_files");
   Win32FileSystem files;
   ASSERT_TRUE(files.ReplaceFile(folder.path() + "\\KillAD.ini", "a"));
   ASSERT_TRUE(files.ReplaceFile(folder.path() + "\\KILLAD.INI", "b"));
@@ -122,7 +73,7 @@ TEST(Win32Files, ReplacingThroughAnotherCaseLeavesOneFile) {
 }
 
 TEST(Win32Files, ReadsAFileAnotherProgramHoldsOpenForWriting) {
-  ScratchFolder folder;
+  ScratchFolder folder("orv_files");
   Win32FileSystem files;
   const std::string path = folder.path() + "\\open.ini";
   ASSERT_TRUE(files.ReplaceFile(path, "held"));
