@@ -1,0 +1,181 @@
+#!/usr/bin/env bash
+# The one test command. On a fresh Debian 12 machine (as root, or with sudo):
+#   bash tools/test.sh
+# It installs what is missing, builds the native and the Windows build, then runs
+#   tier 1  the portable core's unit tests (ctest, native),
+#   tier 2  orvanel_win32_tests.exe under Wine,
+#   tier 3  the end-to-end driver orvanel_e2e.exe under Wine against the real Orvanel.exe,
+# then the benchmark program when there is one (printed, not judged). The last line is
+# "N passed, N failed" over all tiers; the exit code is non-zero when a tier failed or ran nothing.
+# Overrides: ORV_NATIVE_BUILD, ORV_WIN_BUILD (build folders), ORV_WINEPREFIX (see wine-env.sh).
+set -uo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+NATIVE="${ORV_NATIVE_BUILD:-$ROOT/build/native}"
+WIN="${ORV_WIN_BUILD:-$ROOT/build/win}"
+LOGS="$ROOT/build/test-logs"
+SHOTS="$ROOT/build/screenshots"
+mkdir -p "$LOGS"
+
+total_passed=0
+total_failed=0
+any_tier_failed=0
+declare -a report=()
+
+say() { printf '\n==== %s\n' "$*"; }
+
+# Runs a stage and records its time: stage NAME COMMAND...
+stage() {
+  local name="$1"; shift
+  local start=$SECONDS rc
+  say "$name"
+  "$@"
+  rc=$?
+  report+=("$(printf '%-28s %4ss  %s' "$name" "$((SECONDS - start))" "$([ $rc -eq 0 ] && echo ok || echo FAILED)")")
+  return $rc
+}
+
+# Sets PASSED/FAILED from a GoogleTest log (carriage returns already removed). A run that died
+# before its summary counts the tests it finished plus one failure for the crash.
+parse_gtest() {
+  local log="$1" line
+  PASSED=0; FAILED=0
+  line="$(grep -E '^\[  PASSED  \] [0-9]+ test' "$log" | tail -1)"
+  if [ -n "$line" ]; then
+    PASSED="$(echo "$line" | grep -oE '[0-9]+' | head -1)"
+    line="$(grep -E '^\[  FAILED  \] [0-9]+ tests?, listed below' "$log" | tail -1)"
+    [ -n "$line" ] && FAILED="$(echo "$line" | grep -oE '[0-9]+' | head -1)"
+  else
+    PASSED="$(grep -cE '^\[       OK \] ' "$log")"
+    FAILED="$(grep -cE '^\[  FAILED  \] .*\([0-9]+ ms\)$' "$log")"
+    FAILED=$((FAILED + 1))
+  fi
+}
+
+# Adds a tier's counts; a tier fails when its command failed, a test failed or no test ran.
+count_tier() {
+  local name="$1" rc="$2" passed="$3" failed="$4"
+  total_passed=$((total_passed + passed))
+  total_failed=$((total_failed + failed))
+  if [ "$rc" -ne 0 ] || [ "$failed" -ne 0 ] || [ "$passed" -eq 0 ]; then
+    any_tier_failed=1
+    report+=("$(printf '%-28s %s passed, %s failed (exit %s)  FAILED' "$name" "$passed" "$failed" "$rc")")
+    # A tier that ran nothing still counts as one failure in the summary.
+    if [ "$failed" -eq 0 ]; then total_failed=$((total_failed + 1)); fi
+  else
+    report+=("$(printf '%-28s %s passed, %s failed' "$name" "$passed" "$failed")")
+  fi
+}
+
+finish() {
+  say "summary"
+  printf '%s\n' "${report[@]}"
+  echo "total time ${SECONDS}s"
+  echo "${total_passed} passed, ${total_failed} failed"
+  if [ "$any_tier_failed" -ne 0 ] || [ "$total_failed" -ne 0 ]; then exit 1; fi
+  exit 0
+}
+
+# ---- set-up and the two builds ----
+if ! stage "setup" bash tools/setup-debian.sh; then
+  any_tier_failed=1; total_failed=$((total_failed + 1)); finish
+fi
+
+build_native() {
+  cmake -S "$ROOT" -B "$NATIVE" >"$LOGS/native-configure.log" 2>&1 || { cat "$LOGS/native-configure.log"; return 1; }
+  cmake --build "$NATIVE" -j2 >"$LOGS/native-build.log" 2>&1 || { tail -40 "$LOGS/native-build.log"; return 1; }
+  grep -E 'warning' "$LOGS/native-build.log" || true
+}
+build_win() {
+  cmake -S "$ROOT" -B "$WIN" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+    >"$LOGS/win-configure.log" 2>&1 || { cat "$LOGS/win-configure.log"; return 1; }
+  cmake --build "$WIN" -j2 >"$LOGS/win-build.log" 2>&1 || { tail -40 "$LOGS/win-build.log"; return 1; }
+  grep -E 'warning' "$LOGS/win-build.log" || true
+}
+native_ok=1; win_ok=1
+stage "native build" build_native || native_ok=0
+stage "windows build" build_win || win_ok=0
+
+# ---- tier 1: native unit tests ----
+tier1() {
+  if [ $native_ok -ne 1 ]; then count_tier "tier 1 (native ctest)" 1 0 0; return 1; fi
+  ctest --test-dir "$NATIVE" -j2 --timeout 300 --output-on-failure </dev/null >"$LOGS/tier1.log" 2>&1
+  local rc=$? line passed=0 failed=0 all
+  grep -vE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' "$LOGS/tier1.log"
+  line="$(grep -E '% tests passed, [0-9]+ tests? failed out of [0-9]+' "$LOGS/tier1.log" | tail -1)"
+  if [ -n "$line" ]; then
+    failed="$(echo "$line" | sed -E 's/.*passed, ([0-9]+) tests? failed out of ([0-9]+).*/\1/')"
+    all="$(echo "$line" | sed -E 's/.*failed out of ([0-9]+).*/\1/')"
+    passed=$((all - failed))
+  fi
+  count_tier "tier 1 (native ctest)" "$rc" "$passed" "$failed"
+  [ "$rc" -eq 0 ] && [ "$passed" -gt 0 ]
+}
+stage "tier 1" tier1
+
+# ---- Wine: private prefix, Xvfb when there is no display ----
+wine_setup() {
+  # shellcheck source=tools/wine-env.sh
+  . "$ROOT/tools/wine-env.sh" || return 1
+  # Keep the server and Wine's services running between the many short processes of the tests.
+  "$WINESERVER" -p 120
+  "$WINE" wineboot </dev/null >/dev/null 2>&1
+}
+wine_ok=0
+stage "wine environment" wine_setup || wine_ok=1
+trap 'orv_wine_stop' EXIT
+
+# ---- tier 2: Win32 unit tests under Wine ----
+tier2() {
+  if [ $win_ok -ne 1 ] || [ $wine_ok -ne 0 ] || [ ! -f "$WIN/orvanel_win32_tests.exe" ]; then
+    count_tier "tier 2 (win32 under wine)" 1 0 0; return 1
+  fi
+  # Into a file, not a pipe: Wine's background services inherit the output and would hold a
+  # pipe open after the test ends. Lines end in CRLF.
+  (cd "$WIN" && timeout 600 "$WINE" ./orvanel_win32_tests.exe </dev/null >"$LOGS/tier2.raw" 2>&1)
+  local rc=$?
+  tr -d '\r' <"$LOGS/tier2.raw" >"$LOGS/tier2.log"
+  grep -vE '^\[ (RUN|      OK) ' "$LOGS/tier2.log"
+  parse_gtest "$LOGS/tier2.log"
+  count_tier "tier 2 (win32 under wine)" "$rc" "$PASSED" "$FAILED"
+  [ "$rc" -eq 0 ] && [ "$FAILED" -eq 0 ]
+}
+stage "tier 2" tier2
+
+# ---- tier 3: end-to-end driver under Wine ----
+tier3() {
+  if [ $win_ok -ne 1 ] || [ $wine_ok -ne 0 ] || [ ! -f "$WIN/orvanel_e2e.exe" ]; then
+    count_tier "tier 3 (end-to-end)" 1 0 0; return 1
+  fi
+  rm -rf "$SHOTS"; mkdir -p "$SHOTS"
+  (cd "$WIN" && ORVANEL_SCREENSHOTS="$SHOTS" timeout 600 "$WINE" ./orvanel_e2e.exe \
+     </dev/null >"$LOGS/tier3.raw" 2>&1)
+  local rc=$?
+  tr -d '\r' <"$LOGS/tier3.raw" >"$LOGS/tier3.log"
+  cat "$LOGS/tier3.log"
+  parse_gtest "$LOGS/tier3.log"
+  # Every screenshot must be a PNG that an independent decoder reads at its full size.
+  local png size
+  for png in "$SHOTS"/*.png; do
+    [ -e "$png" ] || continue
+    if size="$(identify -format '%wx%h' "$png" 2>/dev/null)" && [ "${size%x*}" -gt 0 ]; then
+      echo "screenshot $png ($size) decodes"; PASSED=$((PASSED + 1))
+    else
+      echo "screenshot $png does not decode"; FAILED=$((FAILED + 1))
+    fi
+  done
+  count_tier "tier 3 (end-to-end)" "$rc" "$PASSED" "$FAILED"
+  echo "screenshots: $SHOTS"
+  [ "$rc" -eq 0 ] && [ "$FAILED" -eq 0 ]
+}
+stage "tier 3" tier3
+
+# ---- benchmarks: printed, not judged ----
+if [ -x "$NATIVE/orvanel_bench" ]; then
+  stage "benchmarks (not judged)" timeout 600 "$NATIVE/orvanel_bench" </dev/null
+fi
+
+orv_wine_stop
+trap - EXIT
+finish
