@@ -38,7 +38,7 @@ void OrvanelForm::FormCreate() {
     Run(hooks_.load_mouse_page);
     Run(hooks_.page_shown[kIESettingsPageIndex]);
     RegisterSiblingLibraries(services_.registry, services_.shell, program_folder_);
-    blocked_total_ = 0;
+    // The count of blocked windows starts at 0 with the blocking engine, made with the window.
     Run(hooks_.set_up_window);
     active_page_ = kGeneralPageIndex;
     services_.mouse_hook.Enable();

@@ -105,7 +105,7 @@ class OrvanelForm {
   FormHooks& hooks() { return hooks_; }
 
   // Window creation: InitSettings, LoadGeneralPage, LoadAdPage, LoadMousePage, IE page,
-  // RegisterSiblingLibraries, BlockedTotal := 0, window set-up, first page, EnableMouseHook,
+  // RegisterSiblingLibraries, window set-up, first page, EnableMouseHook,
   // tray icon picture. An error shows once and skips the remaining steps.
   void FormCreate();
   // Window closing, which always ends the program: empty the temporary white list's view,
@@ -142,17 +142,14 @@ class OrvanelForm {
   void DownloadNoticeTimerTimer();
   void CheckOnlineTimerTimer();
 
-  // Windows blocked since the start; the blocking engine counts them.
-  int BlockedTotal() const { return blocked_total_; }
-  void SetBlockedTotal(int total) { blocked_total_ = total; }
+  // Runs work wired in by the application (page events, private messages) at the event
+  // boundary; false when it ended with an error.
+  bool Guarded(const std::function<void()>& work);
 
   const std::string& program_folder() const { return program_folder_; }
   const std::string& exe_path() const { return exe_path_; }
 
  private:
-  // Runs one event handler's work at the event boundary; false when it ended with an error.
-  bool Guarded(const std::function<void()>& work);
-
   FormServices services_;
   std::string exe_path_;
   std::string program_folder_;
@@ -160,7 +157,6 @@ class OrvanelForm {
   GeneralPage general_page_;
   IconMenu icon_menu_;
   int active_page_ = kGeneralPageIndex;
-  int blocked_total_ = 0;
 };
 
 }  // namespace orv

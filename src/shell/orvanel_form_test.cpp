@@ -95,7 +95,6 @@ class OrvanelFormTest : public ::testing::Test {
 };
 
 TEST_F(OrvanelFormTest, FirstStartRunsEveryStepInOrder) {
-  form.SetBlockedTotal(5);
   form.MenuTreeChange(2);
   log.lines.clear();
   form.FormCreate();
@@ -113,7 +112,6 @@ TEST_F(OrvanelFormTest, FirstStartRunsEveryStepInOrder) {
   EXPECT_FALSE(form.general_page().save_enabled);
   EXPECT_TRUE(timers.IsRunning(TimerId::DownloadNotice));
   EXPECT_FALSE(timers.IsRunning(TimerId::CheckOnline));
-  EXPECT_EQ(form.BlockedTotal(), 0);
   EXPECT_EQ(form.active_page(), 0);
   EXPECT_FALSE(window.visible);  // the program starts in the tray
 }

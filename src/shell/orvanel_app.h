@@ -1,0 +1,55 @@
+#pragma once
+// The whole program without its window: the main form, the ad-blocker page and the blocking
+// engine, wired together. The window layer makes one, forwards window events to it and draws
+// what its parts hold.
+#include <functional>
+#include <string>
+
+#include "platform/browser_windows.h"
+#include "platform/files.h"
+#include "platform/sound.h"
+#include "popup_blocker/ad_page.h"
+#include "popup_blocker/blocking_engine.h"
+#include "shell/orvanel_form.h"
+
+namespace orv {
+
+// Every service the program uses; all must outlive the application.
+struct AppServices {
+  Registry& registry;
+  FileSystem& files;
+  Shell& shell;
+  MessageBoxes& boxes;
+  Clock& clock;
+  Timers& timers;
+  TrayIcon& tray;
+  Sound& sound;
+  BrowserWindows& browsers;
+  MouseHook& mouse_hook;
+  AppWindow& window;
+};
+
+class OrvanelApp {
+ public:
+  OrvanelApp(const AppServices& services, std::string exe_path);
+  OrvanelApp(const OrvanelApp&) = delete;
+  OrvanelApp& operator=(const OrvanelApp&) = delete;
+
+  OrvanelForm& form() { return form_; }
+  AdPage& ad_page() { return ad_page_; }
+  BlockingEngine& engine() { return engine_; }
+
+  // The private messages 0x500 to 0x502, each at the event boundary. False for other numbers.
+  bool OnPrivateMessage(unsigned message, unsigned long long wparam);
+  // A click on an entry of the tray sub-menu of blocked windows.
+  void BlockedHistoryItemClick(int index);
+  // Runs one page event at the event boundary; false when it ended with an error.
+  bool Run(const std::function<void()>& work) { return form_.Guarded(work); }
+
+ private:
+  OrvanelForm form_;
+  AdPage ad_page_;
+  BlockingEngine engine_;
+};
+
+}  // namespace orv

@@ -1,0 +1,107 @@
+#include "shell/orvanel_app.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/memory/memory_browser_windows.h"
+#include "platform/memory/memory_files.h"
+#include "platform/memory/memory_registry.h"
+#include "platform/memory/recorders.h"
+#include "popup_blocker/ad_messages.h"
+#include "popup_blocker/ini_array.h"
+#include "shell/settings.h"
+
+namespace orv {
+namespace {
+
+const std::string kExe = "C:\\Orvanel\\Orvanel.exe";
+const std::string kIni = "C:\\Orvanel\\conf\\KillAD.ini";
+
+// The program with every service in memory, as the window layer would make it.
+class OrvanelAppTest : public ::testing::Test {
+ protected:
+  OrvanelAppTest() {
+    files.SetFile(kIni, "[POPUPAD]\r\nad0=*ads*\r\npass0=*good*\r\ntemp0=http://left.over/\r\n");
+  }
+  std::vector<std::string> Run(const std::string& prefix) {
+    return TIniArray(files, kIni, "POPUPAD", prefix).Items();
+  }
+
+  MemoryRegistry registry;
+  MemoryFileSystem files;
+  RecordingShell shell;
+  ScriptedMessageBoxes boxes;
+  FixedClock clock;
+  RecordingTimers timers;
+  RecordingTray tray;
+  RecordingSound sound;
+  MemoryBrowserWindows browsers;
+  RecordingMouseHook hook;
+  RecordingAppWindow window;
+  OrvanelApp app{AppServices{registry, files, shell, boxes, clock, timers, tray, sound, browsers,
+                             hook, window},
+                 kExe};
+};
+
+TEST_F(OrvanelAppTest, StartLoadsTheAdPageAndEmptiesTheTemporaryWhiteList) {
+  app.form().FormCreate();
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(app.ad_page().blacklist.items, std::vector<std::string>{"*ads*"});
+  EXPECT_EQ(app.ad_page().WhiteList.items, std::vector<std::string>{"*good*"});
+  EXPECT_TRUE(Run("temp").empty());
+  EXPECT_TRUE(app.ad_page().chkKillAD);  // first run default
+  EXPECT_FALSE(app.form().icon_menu().BlockedWindowsEnabled());
+}
+
+TEST_F(OrvanelAppTest, MessagesReachTheEngineAndTheTrayMenuShowsItsHistory) {
+  app.form().FormCreate();
+  browsers.Open("http://ads.example.com/pop");
+  browsers.Open("http://news.example.com/");
+  EXPECT_TRUE(app.OnPrivateMessage(WM_AD_SCAN, 0));
+  ASSERT_EQ(window.posted.size(), 1u);
+  EXPECT_TRUE(app.OnPrivateMessage(window.posted[0].message, window.posted[0].wparam));
+  auto history = app.form().icon_menu().BlockedWindows();
+  ASSERT_EQ(history.size(), 1u);
+  EXPECT_EQ(history[0].hint, "http://ads.example.com/pop");
+  EXPECT_TRUE(app.form().icon_menu().BlockedWindowsEnabled());
+  EXPECT_EQ(app.engine().BlockedTotal(), 1);
+
+  settings::OpenKey(registry).WriteString("LastAddUrl", "http://pop.example.org/");
+  EXPECT_TRUE(app.OnPrivateMessage(WM_AD_ADDURL, 0));
+  EXPECT_EQ(Run("ad"), (std::vector<std::string>{"*ads*", "http://pop.example.org/"}));
+  EXPECT_EQ(app.ad_page().blacklist.items.back(), "http://pop.example.org/");
+  EXPECT_FALSE(app.OnPrivateMessage(0x503, 0));
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(OrvanelAppTest, CloseSavesThePageWithoutTheTemporaryWhiteList) {
+  app.form().FormCreate();
+  app.ad_page().TempWhiteList.Append("http://reopened.example/");
+  app.ad_page().WhiteList.Append("*also-good*");
+  app.form().FormClose();
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(Run("pass"), (std::vector<std::string>{"*good*", "*also-good*"}));
+  EXPECT_TRUE(Run("temp").empty());
+  EXPECT_EQ(hook.calls, (std::vector<std::string>{"enable", "disable"}));
+}
+
+TEST_F(OrvanelAppTest, AMissingListFileIsShownOnceAndCloseStillFinishes) {
+  files.RemoveFile(kIni);
+  app.form().FormCreate();  // LoadAdPage fails: the rest of the start-up is skipped
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, kIni + " didn't exists.");
+  EXPECT_TRUE(hook.calls.empty());
+
+  EXPECT_TRUE(app.OnPrivateMessage(WM_AD_SCAN, 0));
+  browsers.Open("http://ads.example.com/");
+  EXPECT_TRUE(app.OnPrivateMessage(WM_AD_SCAN, 0));
+  EXPECT_EQ(boxes.shown.size(), 2u);  // the scan that reached the list
+
+  app.form().FormClose();
+  EXPECT_EQ(boxes.shown.size(), 3u);  // SaveAdPage failed, the later steps ran
+  EXPECT_EQ(hook.calls, std::vector<std::string>{"disable"});
+  EXPECT_FALSE(registry.KeyExists(RegRoot::CurrentUser,
+                                  "Software\\Microsoft\\Internet Explorer\\MenuExt\\加入黑名单"));
+}
+
+}  // namespace
+}  // namespace orv
