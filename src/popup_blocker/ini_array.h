@@ -36,8 +36,8 @@ class TIniArray {
   // Clear, then the given strings as the new run.
   void ReplaceAll(const std::vector<std::string>& list);
 
-  int Count() const { return static_cast<int>(items_.size()); }
-  const std::vector<std::string>& Items() const { return items_; }
+  int Count() const { return static_cast<int>(Items().size()); }
+  const std::vector<std::string>& Items() const { return loaded_ ? LoadedItems() : items_; }
   const std::string& FileName() const { return file_name_; }
   const std::string& Section() const { return section_; }
   const std::string& KeyPrefix() const { return key_prefix_; }
@@ -50,14 +50,17 @@ class TIniArray {
   // A run as read from one file content; shared by every object made on the same bytes, so
   // that reloading an unchanged list costs a comparison of the bytes, not a parse.
   struct LoadedRun;
-  // The shared load Items came from, or null once Items has changed since.
+  // The shared load that is Items, or null once Items has changed since.
   const LoadedRun* UnchangedLoad() const { return loaded_.get(); }
+  // Items as a list of this object's own, ready to change (a shared load is copied first).
+  std::vector<std::string>& OwnItems();
 
   std::string file_name_, section_, key_prefix_;
   std::unique_ptr<IniFile> ini_;
-  std::vector<std::string> items_;
+  std::vector<std::string> items_;  // the entries while they are no shared load
 
  private:
+  const std::vector<std::string>& LoadedItems() const;
   std::vector<std::string> ReadRun() const;
   std::shared_ptr<const LoadedRun> loaded_;
 };

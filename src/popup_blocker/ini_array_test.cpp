@@ -387,5 +387,32 @@ TEST_F(IniArrayTest, MatchesAnyTriesEveryEntryWithoutCase) {
   EXPECT_FALSE(TAdIniArray(files_, kPath, "POPUPAD", "ad").MatchesAny("anything"));
 }
 
+// A long list is searched through an index of the patterns' rarest four-byte runs; the answer
+// must stay that of trying every pattern in turn.
+TEST_F(IniArrayTest, MatchesAnyOfALongListAgreesWithTryingEachPattern) {
+  std::mt19937 random(99);
+  const std::string alphabet = "abcdAB./*?";
+  for (int round = 0; round < 40; ++round) {
+    std::vector<std::string> lines = {"[POPUPAD]"};
+    std::vector<std::string> patterns;
+    for (int i = 0; i < 60; ++i) {
+      std::string p;
+      for (int n = 1 + random() % 12; n > 0; --n) p.push_back(alphabet[random() % alphabet.size()]);
+      patterns.push_back(p);
+      lines.push_back("ad" + std::to_string(i) + "=" + p);
+    }
+    Write(lines);
+    TAdIniArray list(files_, kPath, "POPUPAD", "ad");
+    ASSERT_EQ(list.Items(), patterns);
+    for (int t = 0; t < 200; ++t) {
+      std::string text;
+      for (int n = random() % 16; n > 0; --n) text.push_back(alphabet[random() % 8]);
+      bool expected = false;
+      for (const std::string& p : patterns) expected = expected || Match(p, text);
+      ASSERT_EQ(list.MatchesAny(text), expected) << text;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace orv

@@ -64,6 +64,51 @@ const char* EolText(Eol eol) {
   return "";
 }
 
+size_t BomLength(std::string_view bytes) {
+  return bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+}
+
+// One line as the reader sees it.
+struct ScannedLine {
+  size_t begin = 0, length = 0;  // the line without its end
+  Eol eol = Eol::None;
+  std::string_view text;         // blanks around removed
+  bool header = false;           // a section line; then name is the section's name
+  std::string_view name;
+};
+
+// Calls f for each line of bytes from pos on, until f returns false. A line ends at CR LF, at
+// a lone CR or at a lone LF, as the reader splits lines.
+template <typename F>
+void ScanLines(std::string_view bytes, size_t pos, F f) {
+  const size_t size = bytes.size();
+  while (pos < size) {
+    size_t end = pos;
+    while (end < size && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    ScannedLine line;
+    line.begin = pos;
+    line.length = end - pos;
+    if (end == size) {
+      pos = end;
+    } else if (bytes[end] == '\r' && end + 1 < size && bytes[end + 1] == '\n') {
+      line.eol = Eol::CrLf;
+      pos = end + 2;
+    } else {
+      line.eol = bytes[end] == '\r' ? Eol::Cr : Eol::Lf;
+      pos = end + 1;
+    }
+    line.text = Trim(bytes.substr(line.begin, line.length));
+    if (!line.text.empty() && line.text[0] == '[') {
+      const size_t close = LastClosingBracket(line.text);
+      if (close != std::string_view::npos) {
+        line.header = true;
+        line.name = Trim(line.text.substr(1, close - 1));
+      }
+    }
+    if (!f(line)) return;
+  }
+}
+
 }  // namespace
 
 struct IniFile::Doc {
@@ -165,56 +210,36 @@ struct IniFile::Doc {
 
   void Parse(std::string bytes) {
     source = std::move(bytes);
-    bom = source.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    bom = BomLength(source);
     lines.assign(1, Line());
     lines[0].kind = Kind::Head;
     tail = 0;
     sections.assign(1, Section());  // the lines before any section line form a nameless one
     style = Eol::None;
     int current = 0;
-    const size_t size = source.size();
-    size_t pos = bom;
-    while (pos < size) {
-      size_t end = pos;
-      while (end < size && source[end] != '\r' && source[end] != '\n') ++end;
+    ScanLines(source, bom, [&](const ScannedLine& scanned) {
       Line line;
-      line.begin = static_cast<uint32_t>(pos);
-      line.length = static_cast<uint32_t>(end - pos);
-      if (end == size) {
-        line.eol = Eol::None;
-        pos = end;
-      } else if (source[end] == '\r' && end + 1 < size && source[end + 1] == '\n') {
-        line.eol = Eol::CrLf;
-        pos = end + 2;
-      } else {
-        line.eol = source[end] == '\r' ? Eol::Cr : Eol::Lf;
-        pos = end + 1;
-      }
+      line.begin = static_cast<uint32_t>(scanned.begin);
+      line.length = static_cast<uint32_t>(scanned.length);
+      line.eol = scanned.eol;
       if (style == Eol::None) style = line.eol;
-
-      const std::string_view text = Trim(std::string_view(source).substr(line.begin, line.length));
-      bool header = false;
-      if (!text.empty() && text[0] == '[') {
-        const size_t close = LastClosingBracket(text);
-        if (close != std::string_view::npos) {
-          header = true;
-          const std::string name = NameKey(text.substr(1, close - 1));
-          if (Find(name)) {
-            current = -1;  // a second section of a name is never read
-          } else {
-            Section s;
-            s.name = name;
-            s.header = static_cast<int>(lines.size());
-            s.last_key = s.header;
-            sections.push_back(std::move(s));
-            current = static_cast<int>(sections.size()) - 1;
-          }
+      if (scanned.header) {
+        const std::string name = AnsiLowerAscii(std::string(scanned.name));
+        if (Find(name)) {
+          current = -1;  // a second section of a name is never read
+        } else {
+          Section s;
+          s.name = name;
+          s.header = static_cast<int>(lines.size());
+          s.last_key = s.header;
+          sections.push_back(std::move(s));
+          current = static_cast<int>(sections.size()) - 1;
         }
       }
-      line.kind = header           ? Kind::Header
-                  : text.empty()   ? Kind::Blank
-                  : text[0] == ';' ? Kind::Comment
-                                   : Kind::Key;
+      line.kind = scanned.header          ? Kind::Header
+                  : scanned.text.empty()   ? Kind::Blank
+                  : scanned.text[0] == ';' ? Kind::Comment
+                                           : Kind::Key;
       line.section = current;
       lines.push_back(std::move(line));
       const int index = static_cast<int>(lines.size()) - 1;
@@ -223,7 +248,8 @@ struct IniFile::Doc {
       // A comment line is a key the program never asks for; like the reader, keep it indexed.
       if (kind == Kind::Key || kind == Kind::Comment) AddToIndex(index);
       if (kind == Kind::Key && current >= 0) sections[current].last_key = index;
-    }
+      return true;
+    });
     if (style == Eol::None) style = Eol::CrLf;
   }
 };
@@ -264,6 +290,65 @@ std::string IniFile::ReadString(const std::string& section, const std::string& k
   const size_t eq = text.find('=');
   if (eq == std::string_view::npos) return default_value;  // a name without "=" has no value
   return CopyEntry(Trim(text.substr(eq + 1)));
+}
+
+std::vector<std::string> IniFile::ReadRun(const std::string& section,
+                                          const std::string& prefix) const {
+  std::vector<std::string> run;
+  if (doc_) {
+    for (;;) {
+      std::string value = ReadString(section, prefix + std::to_string(run.size()), "");
+      if (value.empty()) return run;
+      run.push_back(std::move(value));
+    }
+  }
+  // Not parsed yet: one pass over the section's lines, taking for each index the first line
+  // whose name is prefix + that index, exactly as ReadString would find it.
+  const std::string wanted = NameKey(section);
+  std::string_view head = prefix;
+  while (!head.empty() && IsBlank(head.front())) head.remove_prefix(1);
+  const std::string lowered_prefix = AnsiLowerAscii(std::string(head));
+  enum : uint8_t { kUnseen, kValue, kNoValue };
+  std::vector<uint8_t> state;
+  std::vector<std::string_view> values;
+  bool inside = wanted.empty();  // the nameless section is the lines before any section line
+  const std::string_view bytes = disk_;
+  ScanLines(bytes, BomLength(bytes), [&](const ScannedLine& line) {
+    if (line.header) {
+      if (inside) return false;  // the first section of that name ends here
+      inside = NameKey(line.name) == wanted;
+      return true;
+    }
+    if (!inside || line.text.empty()) return true;
+    const size_t eq = line.text.find('=');
+    const std::string_view name = Trim(line.text.substr(0, eq));
+    if (name.size() <= head.size() || name.size() > head.size() + 9) return true;
+    const std::string lowered = AnsiLowerAscii(std::string(name));
+    if (lowered.compare(0, lowered_prefix.size(), lowered_prefix) != 0) return true;
+    const std::string_view digits = std::string_view(lowered).substr(lowered_prefix.size());
+    if (digits.size() > 1 && digits[0] == '0') return true;  // "ad01" is not "ad1"
+    size_t index = 0;
+    for (char c : digits) {
+      if (c < '0' || c > '9') return true;
+      index = index * 10 + static_cast<size_t>(c - '0');
+    }
+    if (lowered != AnsiLowerAscii(std::string(head) + std::string(digits))) return true;
+    if (index > bytes.size()) return true;  // beyond any run the file can hold
+    if (index >= state.size()) {
+      state.resize(index + 1, kUnseen);
+      values.resize(index + 1);
+    }
+    if (state[index] != kUnseen) return true;  // the first of duplicate keys counts
+    state[index] = eq == std::string_view::npos ? kNoValue : kValue;
+    if (eq != std::string_view::npos) values[index] = Trim(line.text.substr(eq + 1));
+    return true;
+  });
+  for (size_t i = 0; i < state.size() && state[i] == kValue; ++i) {
+    std::string value = CopyEntry(values[i]);
+    if (value.empty()) break;
+    run.push_back(std::move(value));
+  }
+  return run;
 }
 
 void IniFile::WriteString(const std::string& section, const std::string& key,

@@ -6,6 +6,7 @@
 // out when writing, so that other readers take the file, as the program does, for ANSI.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -31,6 +32,9 @@ class IniFile {
   // Names of sections and keys match without regard to case (A to Z) and blanks around them.
   std::string ReadString(const std::string& section, const std::string& key,
                          const std::string& default_value) const;
+  // The values of keys prefix0, prefix1, ... of the section up to the first missing or empty
+  // one, as ReadString reads them (a run of a list).
+  std::vector<std::string> ReadRun(const std::string& section, const std::string& prefix) const;
   // Sets the key's value: the first such key of the first such section is rewritten in place as
   // key=value; a new key goes after the last key line of the section; a new section is appended.
   // A value is one line: line breaks and zero bytes in it become blanks.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "platform/memory/memory_files.h"
 
 namespace orv {
@@ -259,6 +261,32 @@ TEST_F(IniFileTest, WrittenFileReadsBackAsHeld) {
   EXPECT_EQ(reread.ReadString("A", "k2", "D"), kChinese);
   EXPECT_EQ(reread.ReadString("B", "k1", "D"), "padded");
   EXPECT_EQ(reread.ReadString("C", "k", "D"), "q");
+}
+
+// A run read in one pass over the unparsed file is the run ReadString reads key by key.
+TEST_F(IniFileTest, RunReadInOnePassEqualsReadingKeyByKey) {
+  const std::vector<std::string> fragments = {
+      "[POPUPAD]", "[ popupad ]", "[Other]", "[]", "ad0=a", "AD1 = b", "ad2=", "ad01=x", "ad3",
+      ";ad4=c", "ad4=\"\"", "ad5='q'", "  ad6=v  ", "ad 7=v", "ad+8=v", "ad0=dup", "pass0=p",
+      "", "ad-1=x", "ad9999999999=x", "Pass1=P", "ad7=" + kChinese, "ad8=\"x", "ad9=\x1A"};
+  const char* eols[] = {"\r\n", "\n", "\r"};
+  std::mt19937 random(5);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int n = random() % 14; n > 0; --n) {
+      text += fragments[random() % fragments.size()] + eols[random() % 3];
+    }
+    for (const char* section : {"POPUPAD", "", "Other"}) {
+      for (const char* prefix : {"ad", "AD", "pass"}) {
+        files_.SetFile(kPath, text);
+        IniFile one_pass(files_, kPath);
+        IniFile parsed(files_, kPath);
+        parsed.ReadString(section, "x", "");  // parses it
+        ASSERT_EQ(one_pass.ReadRun(section, prefix), parsed.ReadRun(section, prefix))
+            << "[" << section << "] " << prefix << " in\n" << text;
+      }
+    }
+  }
 }
 
 }  // namespace
