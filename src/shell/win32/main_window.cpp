@@ -114,9 +114,9 @@ bool MainWindow::Create() {
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TREEVIEW_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
   if (!RegisterClasses(instance_)) return false;
-  // Created with its final caption and without WS_VISIBLE: outside components find it by class
-  // and caption from the start, and it stays hidden until shown from the tray.
-  return CreateWindowExA(0, kFormClassName, kMainCaption, kStyle, kLeft, kTop, Scale(kWidth),
+  // Without WS_VISIBLE: it stays hidden until shown from the tray. The design caption becomes
+  // the one outside components look for once the start-up sequence has set the window up.
+  return CreateWindowExA(0, kFormClassName, kDesignCaption, kStyle, kLeft, kTop, Scale(kWidth),
                          Scale(kHeight), nullptr, nullptr, instance_, this) != nullptr;
 }
 
@@ -210,12 +210,24 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (hooks_.private_message)
         RunEventHandler(boxes_, [&] { hooks_.private_message(message, wparam); });
       return 0;
+    case WM_ACTIVATE:
+      // Keyboard focus comes back to the control that had it, at first the tree.
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) focus_ = focus;
+      }
+      return DefWindowProcA(hwnd_, message, wparam, lparam);
+    case WM_SETFOCUS:
+      SetFocus(focus_ && IsWindow(focus_) && IsWindowVisible(focus_) ? focus_ : tree_);
+      return 0;
     case WM_CLOSE:
       OnClose();
       return 0;
     case WM_DESTROY:
       tray_.Remove();
-      menu_.reset();
+      // Closed while the tray menu is open (a posted close runs inside the menu's loop): the
+      // menu ends first; the menu object itself goes with this object.
+      if (menu_ && menu_->tracking()) EndMenu();
       PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY: {

@@ -2,7 +2,7 @@
 // The program's one window, class TOrvanelForm: the navigation tree, the ten page sheets, the
 // notice line, the tray icon and its menu. It creates the controls, hands every event to the
 // form's logic (OrvanelForm) and shows what the logic says. Outside components find the window
-// by class name and caption, so both are fixed for the window's whole life.
+// by class name and caption: the caption is final from the start-up sequence's window set-up on.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -137,6 +137,7 @@ class MainWindow : public AppWindow {
   HWND btn_gen_save_ = nullptr;
   HWND btn_gen_cancel_ = nullptr;
 
+  HWND focus_ = nullptr;     // control with the focus when the window was last deactivated
   bool closing_ = false;    // the shut-down sequence runs or ran
   bool restoring_ = false;  // ShowAndRestore runs: its own size changes are not a minimise
 };

@@ -161,7 +161,8 @@ SkinnedMenu::SkinnedMenu(HWND owner, MenuSkin skin)
 }
 
 SkinnedMenu::~SkinnedMenu() {
-  if (tooltip_) DestroyWindow(tooltip_);
+  // The tip is owned by the owner window and may have gone with it.
+  if (tooltip_ && IsWindow(tooltip_)) DestroyWindow(tooltip_);
 }
 
 HFONT SkinnedMenu::MenuFont() {
@@ -175,6 +176,7 @@ HFONT SkinnedMenu::MenuFont() {
 }
 
 void SkinnedMenu::Build(const std::vector<MenuEntry>& entries) {
+  if (tracking_) return;  // the open menu keeps its entries
   HideHint();
   menu_.reset();  // destroys the sub-menus too
   sub_menus_.clear();
@@ -218,9 +220,11 @@ HMENU SkinnedMenu::Fill(const std::vector<MenuEntry>& entries) {
 }
 
 void SkinnedMenu::Track(POINT at) {
-  if (!menu_) return;
+  if (!menu_ || tracking_) return;
   FramePainterScope frame(&skin_);
+  tracking_ = true;
   TrackPopupMenu(menu_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, owner_, nullptr);
+  tracking_ = false;
   HideHint();
 }
 

@@ -73,6 +73,7 @@ class SkinnedMenu {
   bool HandleMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result);
 
   HMENU handle() const { return menu_.get(); }
+  bool tracking() const { return tracking_; }
   // The window of the menu open now (nullptr when closed); for tests and screenshots.
   static HWND OpenMenuWindow();
 
@@ -99,6 +100,7 @@ class SkinnedMenu {
   UniqueBrush background_brush_;
   HWND tooltip_ = nullptr;
   bool hint_shown_ = false;
+  bool tracking_ = false;  // Track runs: the menu must not be rebuilt or destroyed
 };
 
 }  // namespace orv::win32

@@ -1,0 +1,255 @@
+// The main window, its tray icon and the tray menu, driven from outside the program the way the
+// shell and the user drive them: the icon's callback message, menu commands, system commands.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+namespace e2e {
+namespace {
+
+constexpr DWORD kTimeoutMs = 20000;
+
+// The program's tray icon: its callback message and id (what the shell sends for mouse events on
+// the icon), and the tray menu's command ids.
+constexpr UINT kTrayCallback = WM_APP + 1;
+constexpr WPARAM kTrayIconId = 1;
+constexpr WPARAM kCmdHide = 103, kCmdDisp = 104, kCmdExit = 105;
+
+// The two context-menu keys the program writes at start and removes when it closes.
+const char kMenuExtCurrentPage[] = "Software\\Microsoft\\Internet Explorer\\MenuExt\\当前页面加入黑名单";
+const char kMenuExtLink[] = "Software\\Microsoft\\Internet Explorer\\MenuExt\\加入黑名单";
+
+bool KeyExists(const char* path) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+std::string ClassOf(HWND hwnd) {
+  char name[64] = {};
+  GetClassNameA(hwnd, name, sizeof(name));
+  return name;
+}
+
+// The visible page sheet (TTabSheet) of the main window's page control, or nullptr.
+HWND VisibleSheet(HWND main) {
+  HWND host = FindWindowExA(main, nullptr, "TPageControl", nullptr);
+  HWND visible = nullptr;
+  int count = 0;
+  for (HWND s = FindWindowExA(host, nullptr, "TTabSheet", nullptr); s;
+       s = FindWindowExA(host, s, "TTabSheet", nullptr)) {
+    if (IsWindowVisible(s)) {
+      visible = s;
+      ++count;
+    }
+  }
+  return count == 1 ? visible : nullptr;
+}
+
+// An open popup menu of the program on the shell desktop.
+HWND OpenMenuWindow(DWORD process_id) {
+  for (HWND w : FindTopLevelWindows("#32768", process_id))
+    if (IsWindowVisible(w)) return w;
+  return nullptr;
+}
+
+COLORREF PixelAt(const Screenshot& shot, int x, int y) {
+  const unsigned char* p = &shot.rgb[(static_cast<std::size_t>(y) * shot.width + x) * 3];
+  return RGB(p[0], p[1], p[2]);
+}
+
+class MainWindowE2e : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    KillStrayOrvanels();
+    DeleteSettingsKey();
+    const std::string folder =
+        MakeProgramFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    ASSERT_FALSE(folder.empty());
+    ASSERT_TRUE(program_.Start(folder + "Orvanel.exe"));
+    main_ = WaitForMainWindow(program_.id(), kTimeoutMs);
+    ASSERT_NE(main_, nullptr);
+  }
+  void TearDown() override {
+    program_.Kill();
+    KillStrayOrvanels();
+  }
+
+  void TrayMouse(UINT mouse_message) {
+    ASSERT_TRUE(PostMessageA(main_, kTrayCallback, kTrayIconId, mouse_message));
+  }
+  bool WaitVisible(bool visible) {
+    return WaitUntil([&] { return (IsWindowVisible(main_) != FALSE) == visible; }, kTimeoutMs);
+  }
+  // A round trip through the program's queue: everything posted before has been handled.
+  void Sync() {
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &ignored);
+  }
+  bool EndsWithCodeZero() {
+    DWORD code = 12345;
+    return program_.WaitForExit(kTimeoutMs, &code) && code == 0;
+  }
+
+  Process program_;
+  HWND main_ = nullptr;
+};
+
+TEST_F(MainWindowE2e, TrayClickShowsTheGeneralPageAndMenuHidesAndShows) {
+  Sync();
+  EXPECT_FALSE(IsWindowVisible(main_));
+  TrayMouse(WM_LBUTTONUP);
+  ASSERT_TRUE(WaitVisible(true)) << "a click on the tray icon did not show the window";
+  HWND sheet = VisibleSheet(main_);
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(WindowText(sheet), "gen");
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main_; }, kTimeoutMs))
+      << "the shown window is not in front";
+
+  PostMessageA(main_, WM_COMMAND, kCmdHide, 0);
+  EXPECT_TRUE(WaitVisible(false)) << "隐藏窗口 did not hide the window";
+  PostMessageA(main_, WM_COMMAND, kCmdDisp, 0);
+  EXPECT_TRUE(WaitVisible(true)) << "显示窗口 did not show the window";
+  // A double click shows it as well (and showing a shown window changes nothing).
+  PostMessageA(main_, WM_COMMAND, kCmdHide, 0);
+  ASSERT_TRUE(WaitVisible(false));
+  TrayMouse(WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(WaitVisible(true)) << "a double click on the tray icon did not show the window";
+}
+
+TEST_F(MainWindowE2e, MinimiseHidesToTheTrayAndAClickRestores) {
+  TrayMouse(WM_LBUTTONUP);
+  ASSERT_TRUE(WaitVisible(true));
+  PostMessageA(main_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(WaitVisible(false)) << "minimising did not hide the window";
+  EXPECT_TRUE(program_.Running());
+  TrayMouse(WM_LBUTTONUP);
+  ASSERT_TRUE(WaitVisible(true));
+  EXPECT_TRUE(WaitUntil([&] { return !IsIconic(main_); }, kTimeoutMs)) << "shown but still minimised";
+}
+
+TEST_F(MainWindowE2e, TreeEntrySevenShowsTabSheet8) {
+  TrayMouse(WM_LBUTTONUP);
+  ASSERT_TRUE(WaitVisible(true));
+  HWND tree = FindWindowExA(main_, nullptr, WC_TREEVIEWA, nullptr);
+  ASSERT_NE(tree, nullptr);
+  EXPECT_EQ(SendMessageA(tree, TVM_GETCOUNT, 0, 0), 10);
+  LPARAM item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+  for (int i = 0; i < 7 && item; ++i) item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item);
+  ASSERT_NE(item, 0);
+  SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, item);
+  Sync();
+  HWND sheet = VisibleSheet(main_);
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(WindowText(sheet), "bho");
+  // The page control shows no tabs of its own: it is a plain container of the ten sheets.
+  HWND host = GetParent(sheet);
+  EXPECT_EQ(ClassOf(host), "TPageControl");
+  EXPECT_EQ(FindWindowExA(main_, nullptr, WC_TABCONTROLA, nullptr), nullptr);
+}
+
+TEST_F(MainWindowE2e, CloseBoxRunsTheWholeCloseSequence) {
+  Sync();
+  ASSERT_TRUE(KeyExists(kMenuExtCurrentPage)) << "the start-up did not write the context-menu keys";
+  ASSERT_TRUE(KeyExists(kMenuExtLink));
+  TrayMouse(WM_LBUTTONUP);
+  ASSERT_TRUE(WaitVisible(true));
+  // What the close box sends.
+  PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
+  ASSERT_TRUE(EndsWithCodeZero()) << "the close box did not end the program cleanly";
+  EXPECT_FALSE(KeyExists(kMenuExtCurrentPage));
+  EXPECT_FALSE(KeyExists(kMenuExtLink));
+}
+
+TEST_F(MainWindowE2e, ExitFromTheTrayMenuEndsTheProgramLikeTheCloseBox) {
+  Sync();
+  ASSERT_TRUE(KeyExists(kMenuExtLink));
+  PostMessageA(main_, WM_COMMAND, kCmdExit, 0);
+  ASSERT_TRUE(EndsWithCodeZero()) << "退出 did not end the program cleanly";
+  EXPECT_FALSE(KeyExists(kMenuExtCurrentPage));
+  EXPECT_FALSE(KeyExists(kMenuExtLink));
+}
+
+TEST_F(MainWindowE2e, ScreenshotOfTheMainWindow) {
+  TrayMouse(WM_LBUTTONUP);
+  ASSERT_TRUE(WaitVisible(true));
+  Sync();
+  RECT r;
+  ASSERT_TRUE(GetWindowRect(main_, &r));
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(r.right - r.left, MulDiv(599, dpi, 96));
+  EXPECT_EQ(r.bottom - r.top, MulDiv(387, dpi, 96));
+  Screenshot shot;
+  // The notice line is red, centred in the bottom 12 pixels of the client area.
+  RECT client;
+  GetClientRect(main_, &client);
+  POINT bottom_left{0, client.bottom - 12};
+  ClientToScreen(main_, &bottom_left);
+  bool red = WaitUntil(
+      [&] {
+        if (!CaptureDesktop(&shot)) return false;
+        for (int y = bottom_left.y; y < bottom_left.y + 12 && y < shot.height; ++y)
+          for (int x = bottom_left.x; x < bottom_left.x + client.right && x < shot.width; ++x)
+            if (PixelAt(shot, x, y) == RGB(0xFF, 0, 0)) return true;
+        return false;
+      },
+      kTimeoutMs);
+  EXPECT_TRUE(red) << "no red notice text at the bottom of the window";
+  const std::string path = SaveScreenshot(shot, "main_window");
+  EXPECT_FALSE(path.empty());
+  std::cout << "screenshot: " << path << std::endl;
+}
+
+TEST_F(MainWindowE2e, RightClickOpensTheSkinnedMenuAndEscapeClosesIt) {
+  TrayMouse(WM_RBUTTONUP);
+  HWND menu = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (menu = OpenMenuWindow(program_.id())) != nullptr; },
+                        kTimeoutMs))
+      << "a right click on the tray icon opened no menu";
+  Sync();
+  RECT r;
+  ASSERT_TRUE(GetWindowRect(menu, &r));
+  Screenshot shot;
+  // Flat border 666666 and background F9F8F7 inside the frame, right of the entries' strip.
+  const int mid_y = (r.top + r.bottom) / 2;
+  bool skinned = WaitUntil(
+      [&] {
+        return CaptureDesktop(&shot) && r.right <= shot.width && r.bottom <= shot.height &&
+               PixelAt(shot, r.left, mid_y) == RGB(0x66, 0x66, 0x66) &&
+               PixelAt(shot, r.right - 1, mid_y) == RGB(0x66, 0x66, 0x66) &&
+               PixelAt(shot, (r.left + r.right) / 2, r.top) == RGB(0x66, 0x66, 0x66) &&
+               PixelAt(shot, r.right - 3, mid_y) == RGB(0xF9, 0xF8, 0xF7);
+      },
+      kTimeoutMs);
+  EXPECT_TRUE(skinned) << "the tray menu is not drawn in the skin's colours";
+  const std::string path = SaveScreenshot(shot, "tray_menu");
+  EXPECT_FALSE(path.empty());
+  std::cout << "screenshot: " << path << std::endl;
+
+  PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return OpenMenuWindow(program_.id()) == nullptr; }, kTimeoutMs))
+      << "Escape did not close the menu";
+  EXPECT_TRUE(program_.Running());
+  PostMessageA(main_, WM_COMMAND, kCmdDisp, 0);
+  EXPECT_TRUE(WaitVisible(true)) << "the window does not answer after the menu closed";
+}
+
+TEST_F(MainWindowE2e, ClosingWhileTheTrayMenuIsOpenEndsTheProgramCleanly) {
+  TrayMouse(WM_RBUTTONUP);
+  ASSERT_TRUE(WaitUntil([&] { return OpenMenuWindow(program_.id()) != nullptr; }, kTimeoutMs));
+  PostMessageA(main_, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(EndsWithCodeZero()) << "closing with the menu open did not end the program cleanly";
+  EXPECT_FALSE(KeyExists(kMenuExtLink));
+}
+
+}  // namespace
+}  // namespace e2e
