@@ -15,7 +15,9 @@ class IniFile;
 
 class TIniArray {
  public:
-  // Raises FileError::Missing (file name + " didn't exists.") when the file does not exist.
+  // Raises FileError::Missing (file name + " didn't exists.") when the file does not exist, and
+  // FileError "Unable to read <file name>" when it exists but cannot be read (going on with an
+  // unread file would make the next write drop everything else in it).
   TIniArray(FileSystem& files, const std::string& file_name, const std::string& section,
             const std::string& key_prefix);
   virtual ~TIniArray();
