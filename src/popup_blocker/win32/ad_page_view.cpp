@@ -31,17 +31,17 @@ const char kCancelCaption[] = "取消";
 // host's sheet), sheet rectangles to their sheet.
 constexpr RECT kInfoRect{16, 12, 16 + 390, 12 + 14};
 constexpr RECT kPageControlRect{16, 32, 16 + 385, 32 + 24};
-constexpr RECT kSheetRect{16, 60, 16 + 385, 60 + 212};
+constexpr RECT kSheetRect{16, 60, 16 + 385, 60 + 206};
 constexpr RECT kSaveRect{16, 280, 16 + 81, 280 + 25};
 constexpr RECT kCancelRect{128, 280, 128 + 81, 280 + 25};
 constexpr RECT kSheetInfoRect{0, 2, 385, 2 + 14};
 constexpr RECT kTempInfoRect{0, 2, 385, 2 + 28};  // two lines, word-wrapped
 constexpr int kListWidth = 296;
-constexpr int kSheetBottom = 212;
+constexpr int kSheetBottom = 206;
 constexpr int kListTop = 22, kTempListTop = 36;
-constexpr int kBlackListBottom = 158;
-constexpr RECT kKillAdRect{0, 166, 240, 166 + 17};
-constexpr RECT kNoticeRect{0, 190, 240, 190 + 17};
+constexpr int kBlackListBottom = 152;
+constexpr RECT kKillAdRect{0, 160, 240, 160 + 17};
+constexpr RECT kNoticeRect{0, 183, 240, 183 + 17};
 constexpr int kButtonLeft = 306, kButtonWidth = 75, kButtonHeight = 25, kButtonStep = 32;
 
 // Control ids; 1 and 2 (IDOK, IDCANCEL) stay free for the dialog keys.
