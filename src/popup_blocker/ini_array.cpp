@@ -3,7 +3,6 @@
 #include <list>
 #include <mutex>
 #include <stdexcept>
-#include <string_view>
 
 #include "base/ansi.h"
 #include "base/errors.h"
