@@ -3,12 +3,6 @@
 // code page; names do not depend on case and "/" and "\" separate alike.
 #include <string>
 
-// <windows.h> makes ReplaceFile a macro for ReplaceFileA; undo it so the member keeps its name
-// in every file that meets both (the program never calls the Windows function of that name).
-#ifdef ReplaceFile
-#undef ReplaceFile
-#endif
-
 namespace orv {
 
 class FileSystem {
@@ -20,7 +14,7 @@ class FileSystem {
   // Replaces the whole file atomically: afterwards, even after a failure or a crash part-way,
   // the file holds either its old bytes or the new ones. False when the new bytes could not be
   // written (the old file is then untouched).
-  virtual bool ReplaceFile(const std::string& path, const std::string& bytes) = 0;
+  virtual bool WriteFileAtomically(const std::string& path, const std::string& bytes) = 0;
 };
 
 }  // namespace orv

@@ -31,17 +31,17 @@ TEST_F(FilesConformance, ReplaceCreatesAndRoundTripsEveryByte) {
   std::string bytes = "[POPUPAD]\r\nad0=*ads*\nad1=\xC0\xB9\xBD\xD8\r\x1A";
   bytes.push_back('\0');
   bytes += "tail";
-  ASSERT_TRUE(files().ReplaceFile(path, bytes));
+  ASSERT_TRUE(files().WriteFileAtomically(path, bytes));
   EXPECT_TRUE(files().FileExists(path));
   EXPECT_EQ(Read(path), bytes);
 }
 
 TEST_F(FilesConformance, ReplaceLeavesNoTailOfALongerOldFile) {
   const std::string path = fixture_->PathOf("data.ini");
-  ASSERT_TRUE(files().ReplaceFile(path, std::string(100000, 'x')));
-  ASSERT_TRUE(files().ReplaceFile(path, "short"));
+  ASSERT_TRUE(files().WriteFileAtomically(path, std::string(100000, 'x')));
+  ASSERT_TRUE(files().WriteFileAtomically(path, "short"));
   EXPECT_EQ(Read(path), "short");
-  ASSERT_TRUE(files().ReplaceFile(path, ""));
+  ASSERT_TRUE(files().WriteFileAtomically(path, ""));
   EXPECT_TRUE(files().FileExists(path));
   EXPECT_EQ(Read(path), "");
 }
@@ -50,7 +50,7 @@ TEST_F(FilesConformance, LargeFileRoundTrips) {
   const std::string path = fixture_->PathOf("big.ini");
   std::string bytes;
   for (int i = 0; i < 300000; ++i) bytes.push_back(static_cast<char>(i * 7 + i / 251));
-  ASSERT_TRUE(files().ReplaceFile(path, bytes));
+  ASSERT_TRUE(files().WriteFileAtomically(path, bytes));
   EXPECT_EQ(Read(path), bytes);
 }
 
@@ -58,10 +58,10 @@ TEST_F(FilesConformance, NamesDoNotDependOnCase) {
   const std::string path = fixture_->PathOf("KillAD.ini");
   const std::string upper = fixture_->PathOf("KILLAD.INI");
   const std::string lower = fixture_->PathOf("killad.ini");
-  ASSERT_TRUE(files().ReplaceFile(path, "one"));
+  ASSERT_TRUE(files().WriteFileAtomically(path, "one"));
   EXPECT_TRUE(files().FileExists(upper));
   EXPECT_EQ(Read(upper), "one");
-  ASSERT_TRUE(files().ReplaceFile(lower, "two"));
+  ASSERT_TRUE(files().WriteFileAtomically(lower, "two"));
   EXPECT_EQ(Read(path), "two");
   EXPECT_EQ(Read(upper), "two");
 }
@@ -73,18 +73,18 @@ TEST_F(FilesConformance, SlashAndBackslashSeparateAlike) {
     if (c == '\\') c = '/';
   }
   ASSERT_NE(slashed, path);
-  ASSERT_TRUE(files().ReplaceFile(slashed, "via slash"));
+  ASSERT_TRUE(files().WriteFileAtomically(slashed, "via slash"));
   EXPECT_TRUE(files().FileExists(path));
   EXPECT_EQ(Read(path), "via slash");
-  ASSERT_TRUE(files().ReplaceFile(path, "via backslash"));
+  ASSERT_TRUE(files().WriteFileAtomically(path, "via backslash"));
   EXPECT_EQ(Read(slashed), "via backslash");
 }
 
 TEST_F(FilesConformance, FailedReplaceKeepsTheOldBytes) {
   const std::string path = fixture_->PathOf("locked.ini");
-  ASSERT_TRUE(files().ReplaceFile(path, "old bytes"));
+  ASSERT_TRUE(files().WriteFileAtomically(path, "old bytes"));
   fixture_->MakeReadOnly(path);
-  EXPECT_FALSE(files().ReplaceFile(path, "new bytes that must not land"));
+  EXPECT_FALSE(files().WriteFileAtomically(path, "new bytes that must not land"));
   EXPECT_TRUE(files().FileExists(path));
   EXPECT_EQ(Read(path), "old bytes");
 }

@@ -210,14 +210,14 @@ TEST_F(AdPageTest, FailedWriteEndsSavingAndKeepsTheRunsBefore) {
   page.blacklist.Append("*new*");
   page.WhiteList.Append("*also-new*");
   page.chkKillAD = true;
-  store.files.FailReplaceAt(2, true);  // the black list goes through, the white list fails
+  store.files.FailWriteAt(2, true);  // the black list goes through, the white list fails
   try {
     page.SaveAdPage();
     FAIL() << "no error";
   } catch (const FileError& e) {
     EXPECT_EQ(std::string(e.what()), "Unable to write to " + kIniPath);
   }
-  store.files.FailReplaceAt(0);
+  store.files.FailWriteAt(0);
   EXPECT_EQ(store.Run("ad").back(), "*new*");
   EXPECT_EQ(store.Run("pass"), (Items{"*.example.org/*"}));
   EXPECT_FALSE(store.Key().ValueExists(settings::kAllowKillAD));

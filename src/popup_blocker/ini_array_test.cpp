@@ -152,7 +152,7 @@ TEST_F(IniArrayTest, FailedWritesLeaveTheWholeOldRun) {
         Write(before);
         const std::string old_bytes = files_.FileBytes(kPath);
         TIniArray list(files_, kPath, "POPUPAD", "ad");
-        files_.FailReplaceAt(n, persistent);
+        files_.FailWriteAt(n, persistent);
         bool failed = false;
         try {
           c.op(list);
@@ -161,7 +161,7 @@ TEST_F(IniArrayTest, FailedWritesLeaveTheWholeOldRun) {
           EXPECT_EQ(std::string(e.what()), "Unable to write to " + kPath) << c.name;
         }
         const bool fired = files_.failures() > 0;
-        files_.FailReplaceAt(0);
+        files_.FailWriteAt(0);
         EXPECT_EQ(failed, fired) << c.name << " at " << n;
         if (!fired) {
           EXPECT_EQ(Run(), c.after) << c.name;

@@ -418,7 +418,7 @@ std::string IniFile::Serialize() const {
 bool IniFile::Flush() {
   if (!dirty_) return true;
   std::string bytes = Serialize();
-  if (bytes != disk_ && !files_.ReplaceFile(path_, bytes)) {
+  if (bytes != disk_ && !files_.WriteFileAtomically(path_, bytes)) {
     doc_.reset();  // back to what the file holds
     dirty_ = false;
     return false;

@@ -207,14 +207,14 @@ TEST_F(IniFileTest, AValueCannotBreakIntoAnotherLine) {
 
 TEST_F(IniFileTest, FlushWritesOnceAndOnlyWhenSomethingChanged) {
   auto ini = Open("[S]\r\na=1\r\n");
-  const int before = files_.replace_calls();
+  const int before = files_.write_calls();
   ASSERT_TRUE(ini->Flush());
   ini->WriteString("S", "a", "1");  // the same bytes: nothing to write
   ASSERT_TRUE(ini->Flush());
-  EXPECT_EQ(files_.replace_calls(), before);
+  EXPECT_EQ(files_.write_calls(), before);
   for (int i = 0; i < 50; ++i) ini->WriteString("S", "k" + std::to_string(i), "v");
   ASSERT_TRUE(ini->Flush());
-  EXPECT_EQ(files_.replace_calls(), before + 1);
+  EXPECT_EQ(files_.write_calls(), before + 1);
 }
 
 TEST_F(IniFileTest, FailedFlushLeavesFileAndObjectAsTheyWere) {
@@ -222,7 +222,7 @@ TEST_F(IniFileTest, FailedFlushLeavesFileAndObjectAsTheyWere) {
   auto ini = Open(text);
   ini->WriteString("S", "a", "2");
   ini->WriteString("S", "b", "3");
-  files_.FailReplaceAt(1);
+  files_.FailWriteAt(1);
   EXPECT_FALSE(ini->Flush());
   EXPECT_EQ(files_.FileBytes(kPath), text);
   EXPECT_EQ(ini->ReadString("S", "a", "D"), "1");

@@ -40,9 +40,9 @@ bool MemoryFileSystem::ReadFile(const std::string& path, std::string* bytes) {
   return true;
 }
 
-bool MemoryFileSystem::ReplaceFile(const std::string& path, const std::string& bytes) {
-  ++replace_calls_;
-  if (replace_fault_.Hit()) return false;
+bool MemoryFileSystem::WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  ++write_calls_;
+  if (write_fault_.Hit()) return false;
   Entry& entry = files_[Normalize(path)];
   if (entry.read_only) return false;
   entry.bytes = bytes;

@@ -13,7 +13,7 @@ class MemoryFileSystem : public FileSystem {
  public:
   bool FileExists(const std::string& path) override;
   bool ReadFile(const std::string& path, std::string* bytes) override;
-  bool ReplaceFile(const std::string& path, const std::string& bytes) override;
+  bool WriteFileAtomically(const std::string& path, const std::string& bytes) override;
 
   // Test helpers: put, look at and remove files without counting as calls.
   void SetFile(const std::string& path, const std::string& bytes);
@@ -28,10 +28,10 @@ class MemoryFileSystem : public FileSystem {
   // later call fails too. 0 turns it off. The counters count every call since the object was
   // made; failures() counts the calls failed on purpose since the last arming.
   void FailReadAt(int n, bool persistent = false) { read_fault_.Arm(n, persistent); }
-  void FailReplaceAt(int n, bool persistent = false) { replace_fault_.Arm(n, persistent); }
+  void FailWriteAt(int n, bool persistent = false) { write_fault_.Arm(n, persistent); }
   int read_calls() const { return read_calls_; }
-  int replace_calls() const { return replace_calls_; }
-  int failures() const { return read_fault_.fired + replace_fault_.fired; }
+  int write_calls() const { return write_calls_; }
+  int failures() const { return read_fault_.fired + write_fault_.fired; }
 
  private:
   struct Fault {
@@ -54,9 +54,9 @@ class MemoryFileSystem : public FileSystem {
   static std::string Normalize(const std::string& path);
 
   std::map<std::string, Entry> files_;
-  Fault read_fault_, replace_fault_;
+  Fault read_fault_, write_fault_;
   int read_calls_ = 0;
-  int replace_calls_ = 0;
+  int write_calls_ = 0;
 };
 
 }  // namespace orv

@@ -10,21 +10,21 @@ const std::string kPath = "C:\\conf\\KillAD.ini";
 TEST(MemoryFiles, FailsTheNthReplaceOnceOrFromThenOn) {
   MemoryFileSystem files;
   files.SetFile(kPath, "v0");
-  files.FailReplaceAt(2);
-  EXPECT_TRUE(files.ReplaceFile(kPath, "v1"));
-  EXPECT_FALSE(files.ReplaceFile(kPath, "v2"));
+  files.FailWriteAt(2);
+  EXPECT_TRUE(files.WriteFileAtomically(kPath, "v1"));
+  EXPECT_FALSE(files.WriteFileAtomically(kPath, "v2"));
   EXPECT_EQ(files.FileBytes(kPath), "v1");
-  EXPECT_TRUE(files.ReplaceFile(kPath, "v3"));
+  EXPECT_TRUE(files.WriteFileAtomically(kPath, "v3"));
   EXPECT_EQ(files.failures(), 1);
 
-  files.FailReplaceAt(1, true);
-  EXPECT_FALSE(files.ReplaceFile(kPath, "v4"));
-  EXPECT_FALSE(files.ReplaceFile(kPath, "v5"));
+  files.FailWriteAt(1, true);
+  EXPECT_FALSE(files.WriteFileAtomically(kPath, "v4"));
+  EXPECT_FALSE(files.WriteFileAtomically(kPath, "v5"));
   EXPECT_EQ(files.failures(), 2);
   EXPECT_EQ(files.FileBytes(kPath), "v3");
-  files.FailReplaceAt(0);
-  EXPECT_TRUE(files.ReplaceFile(kPath, "v6"));
-  EXPECT_EQ(files.replace_calls(), 6);
+  files.FailWriteAt(0);
+  EXPECT_TRUE(files.WriteFileAtomically(kPath, "v6"));
+  EXPECT_EQ(files.write_calls(), 6);
 }
 
 TEST(MemoryFiles, FailsTheNthReadAndCountsCalls) {

@@ -73,7 +73,7 @@ bool Win32FileSystem::ReadFile(const std::string& path, std::string* bytes) {
   return true;
 }
 
-bool Win32FileSystem::ReplaceFile(const std::string& path, const std::string& bytes) {
+bool Win32FileSystem::WriteFileAtomically(const std::string& path, const std::string& bytes) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   // MoveFileEx would replace a read-only file under Wine; Windows refuses. Refuse everywhere.
   if (attributes != INVALID_FILE_ATTRIBUTES &&

@@ -5,10 +5,6 @@
 
 #include <string>
 
-// <windows.h> makes ReplaceFile a macro for ReplaceFileA, which would rename the interface's
-// member wherever both meet; the program never calls the Windows function of that name.
-#undef ReplaceFile
-
 #include "platform/files.h"
 
 namespace orv {
@@ -17,7 +13,7 @@ class Win32FileSystem : public FileSystem {
  public:
   bool FileExists(const std::string& path) override;
   bool ReadFile(const std::string& path, std::string* bytes) override;
-  bool ReplaceFile(const std::string& path, const std::string& bytes) override;
+  bool WriteFileAtomically(const std::string& path, const std::string& bytes) override;
 };
 
 }  // namespace orv

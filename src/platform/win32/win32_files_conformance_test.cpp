@@ -42,7 +42,7 @@ TEST(Win32Files, ReplacingADirectoryFailsAndLeavesIt) {
   EXPECT_FALSE(files.FileExists(dir));
   std::string bytes;
   EXPECT_FALSE(files.ReadFile(dir, &bytes));
-  EXPECT_FALSE(files.ReplaceFile(dir, "bytes"));
+  EXPECT_FALSE(files.WriteFileAtomically(dir, "bytes"));
   const DWORD attributes = GetFileAttributesA(dir.c_str());
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -53,18 +53,18 @@ TEST(Win32Files, ReplacingLeavesNoTemporaryFileBehind) {
   ScratchFolder folder("orv_files");
   Win32FileSystem files;
   const std::string path = folder.path() + "\\KillAD.ini";
-  ASSERT_TRUE(files.ReplaceFile(path, "a"));
-  ASSERT_TRUE(files.ReplaceFile(path, "b"));
+  ASSERT_TRUE(files.WriteFileAtomically(path, "a"));
+  ASSERT_TRUE(files.WriteFileAtomically(path, "b"));
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_FALSE(files.ReplaceFile(path, "c"));
+  EXPECT_FALSE(files.WriteFileAtomically(path, "c"));
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"KillAD.ini"});
 }
 
 TEST(Win32Files, ReplacingThroughAnotherCaseLeavesOneFile) {
   ScratchFolder folder("orv_files");
   Win32FileSystem files;
-  ASSERT_TRUE(files.ReplaceFile(folder.path() + "\\KillAD.ini", "a"));
-  ASSERT_TRUE(files.ReplaceFile(folder.path() + "\\KILLAD.INI", "b"));
+  ASSERT_TRUE(files.WriteFileAtomically(folder.path() + "\\KillAD.ini", "a"));
+  ASSERT_TRUE(files.WriteFileAtomically(folder.path() + "\\KILLAD.INI", "b"));
   const std::vector<std::string> names = folder.Names();
   ASSERT_EQ(names.size(), 1u);
   std::string bytes;
@@ -76,7 +76,7 @@ TEST(Win32Files, ReadsAFileAnotherProgramHoldsOpenForWriting) {
   ScratchFolder folder("orv_files");
   Win32FileSystem files;
   const std::string path = folder.path() + "\\open.ini";
-  ASSERT_TRUE(files.ReplaceFile(path, "held"));
+  ASSERT_TRUE(files.WriteFileAtomically(path, "held"));
   HANDLE held = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -140,7 +140,7 @@ class AdPageViewTest : public ::testing::Test {
  protected:
   AdPageViewTest() : page_(files_, registry_, folder_.path() + "\\") {
     CreateDirectoryA(folder_.PathOf("conf").c_str(), nullptr);
-    files_.ReplaceFile(page_.KillAdIniPath(),
+    files_.WriteFileAtomically(page_.KillAdIniPath(),
                        "[POPUPAD]\r\nad0=*.zeta.example/*\r\nad1=*banner*\r\nad2=?ads.example\r\n"
                        "pass0=www.example.org\r\ntemp0=left.over/\r\n");
     registry_.values[settings::kAllowKillAD] = Dword(1);

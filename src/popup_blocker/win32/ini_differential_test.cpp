@@ -155,7 +155,7 @@ class IniDifferential : public ::testing::Test {
   // Writes bytes to a file of its own (the profile functions cache files by name and time).
   std::string Place(const std::string& bytes) {
     const std::string path = folder_.PathOf("case" + std::to_string(++serial_) + ".ini");
-    EXPECT_TRUE(files_.ReplaceFile(path, bytes));
+    EXPECT_TRUE(files_.WriteFileAtomically(path, bytes));
     return path;
   }
 
