@@ -20,6 +20,8 @@ constexpr int kLeft = 239, kTop = 177, kWidth = 599, kHeight = 387;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME |
                          WS_CLIPCHILDREN;
 constexpr int kNoticeHeight = 12;
+// TabSheet2, the ad-blocker page.
+constexpr int kAdPageIndex = 1;
 constexpr RECT kTreeRect{8, 8, 8 + 129, 8 + 337};
 constexpr RECT kPageRect{152, 8, 152 + 425, 8 + 337};
 constexpr int kTreeIndent = 19;
@@ -70,8 +72,10 @@ MainWindow::MainWindow(HINSTANCE instance, Registry& registry, Clock& clock,
       tray_(nullptr, nullptr, kTrayTip,
             {[this] { form_.item_dispClick(); }, [this] { form_.sIconDblClick(); },
              [this](POINT at) { OpenTrayMenu(at); }}),
-      form_(FormServices{registry, shell_, boxes_, clock, timers_, tray_, mouse_hook_, *this},
-            exe_path) {
+      app_(AppServices{registry, files_, shell_, boxes_, clock, timers_, tray_, sound_, browsers_,
+                       mouse_hook_, *this},
+           exe_path),
+      form_(app_.form()) {
   FormHooks& hooks = form_.hooks();
   hooks.set_up_window = [this] { SetUpWindow(); };
   hooks.set_tray_icon_image = [this] { tray_.SetIcon(small_icon_); };
@@ -114,9 +118,10 @@ bool MainWindow::Create() {
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TREEVIEW_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
   if (!RegisterClasses(instance_)) return false;
-  // Without WS_VISIBLE: it stays hidden until shown from the tray. The design caption becomes
-  // the one outside components look for once the start-up sequence has set the window up.
-  return CreateWindowExA(0, kFormClassName, kDesignCaption, kStyle, kLeft, kTop, Scale(kWidth),
+  // Without WS_VISIBLE: it stays hidden until shown from the tray. Outside components post to
+  // the window they find by class and caption, so the caption is the final one from the start
+  // (the start-up sequence's window set-up writes the same text again).
+  return CreateWindowExA(0, kFormClassName, kMainCaption, kStyle, kLeft, kTop, Scale(kWidth),
                          Scale(kHeight), nullptr, nullptr, instance_, this) != nullptr;
 }
 
@@ -207,8 +212,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_AD_REPORT:
     case WM_AD_ADDURL:
     case WM_AD_SCAN:
-      if (hooks_.private_message)
-        RunEventHandler(boxes_, [&] { hooks_.private_message(message, wparam); });
+      app_.OnPrivateMessage(message, wparam);
+      RefreshAdPage();
       return 0;
     case WM_ACTIVATE:
       // Keyboard focus comes back to the control that had it, at first the tree.
@@ -224,6 +229,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnClose();
       return 0;
     case WM_DESTROY:
+      RemovePropA(hwnd_, kStartedProperty);
       tray_.Remove();
       // Closed while the tray menu is open (a posted close runs inside the menu's loop): the
       // menu ends first; the menu object itself goes with this object.
@@ -252,9 +258,12 @@ void MainWindow::OnCreate() {
   // The icon is in the tray from window creation, whatever the start-up sequence does.
   tray_.SetIcon(small_icon_);
   tray_.Add();
+  ad_view_ = std::make_unique<win32::AdPageView>(sheets_[kAdPageIndex], font_.get(), dpi_, app_);
   if (hooks_.build_page_views) RunEventHandler(boxes_, [this] { hooks_.build_page_views(); });
   form_.FormCreate();
   RefreshGeneralPage();
+  RefreshAdPage();
+  SetPropA(hwnd_, kStartedProperty, reinterpret_cast<HANDLE>(1));
 }
 
 void MainWindow::CreateControls() {
@@ -359,6 +368,10 @@ void MainWindow::SetNoticeText(const std::string& text) {
   if (notice_) SetWindowTextA(notice_, text.c_str());
 }
 
+void MainWindow::RefreshAdPage() {
+  if (ad_view_) ad_view_->Refresh();
+}
+
 void MainWindow::ShowSheet(int index) {
   // Show the new sheet before hiding the old one, so the area never flashes empty.
   ShowWindow(sheets_[index], SW_SHOW);
@@ -376,6 +389,20 @@ void MainWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
     return;
   }
   HWND control = reinterpret_cast<HWND>(lparam);
+  HWND parent = GetParent(control);
+  if (parent && parent != hwnd_ && !IsOwnContainer(parent)) {
+    // Enter on a push button of a page: IsDialogMessage reports the click to the main window,
+    // not to the button's parent, which is where the page handles it.
+    SendMessageA(parent, WM_COMMAND, wparam, lparam);
+    return;
+  }
+  // The same for a view attached to a sheet (one the sheet already asked declines again).
+  for (int i = 0; i < kPageCount; ++i) {
+    LRESULT ignored = 0;
+    if (parent == sheets_[i] && page_views_[i] &&
+        page_views_[i]->HandleSheetMessage(parent, WM_COMMAND, wparam, lparam, &ignored))
+      return;
+  }
   if (control == notice_) {
     if (code == STN_CLICKED) form_.NoticeClick();
     return;
@@ -404,10 +431,18 @@ void MainWindow::OnMenuCommand(UINT id) {
     case kCmdExit: form_.item_exitClick(); return;
     default: break;
   }
-  if (id >= kCmdBlockedFirst && id <= kCmdBlockedLast && hooks_.blocked_window_click) {
-    const int index = static_cast<int>(id - kCmdBlockedFirst);
-    RunEventHandler(boxes_, [&] { hooks_.blocked_window_click(index); });
+  if (id >= kCmdBlockedFirst && id <= kCmdBlockedLast) {
+    app_.BlockedHistoryItemClick(static_cast<int>(id - kCmdBlockedFirst));
+    RefreshAdPage();
   }
+}
+
+// The page control and its sheets: their controls' messages are the main window's own.
+bool MainWindow::IsOwnContainer(HWND window) const {
+  if (window == page_host_) return true;
+  for (HWND sheet : sheets_)
+    if (window == sheet) return true;
+  return false;
 }
 
 void MainWindow::OnTreeSelectionChanged(HTREEITEM item) {

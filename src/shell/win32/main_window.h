@@ -1,8 +1,9 @@
 #pragma once
 // The program's one window, class TOrvanelForm: the navigation tree, the ten page sheets, the
-// notice line, the tray icon and its menu. It creates the controls, hands every event to the
-// form's logic (OrvanelForm) and shows what the logic says. Outside components find the window
-// by class name and caption: the caption is final from the start-up sequence's window set-up on.
+// notice line, the tray icon and its menu, and the ad-blocker page. It owns the Windows services
+// and the application (OrvanelApp: form, ad-blocker page, blocking engine), hands every event to
+// it and shows what it says. Outside components find the window by class name and caption, both
+// final from the window's creation to its end.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -15,8 +16,14 @@
 #include "platform/app_window.h"
 #include "platform/clock.h"
 #include "platform/registry.h"
+#include "platform/win32/win32_browser_windows.h"
+#include "platform/win32/win32_com.h"
+#include "platform/win32/win32_files.h"
 #include "platform/win32/win32_shell.h"
+#include "platform/win32/win32_sound.h"
 #include "platform/win32/win32_timers.h"
+#include "popup_blocker/win32/ad_page_view.h"
+#include "shell/orvanel_app.h"
 #include "shell/orvanel_form.h"
 #include "shell/win32/gdi_objects.h"
 #include "shell/win32/page_view.h"
@@ -37,15 +44,15 @@ enum TrayCommand : UINT {
   kCmdBlockedLast = 1999,
 };
 
-// Work wired in from outside the window: the popup blocker and the pages built elsewhere.
+// Window property set once the start-up sequence has run (whatever it reported): from then on
+// the window handles its messages. Tools that start the program wait for it.
+inline constexpr char kStartedProperty[] = "OrvanelStarted";
+
+// Work wired in from outside the window: the pages built elsewhere.
 struct MainWindowHooks {
   // Once the sheets exist, before the start-up sequence: builds pages' controls on their
   // sheets (PageSheet, AttachPageView).
   std::function<void()> build_page_views;
-  // The private messages 0x500 to 0x502, with their wParam.
-  std::function<void(unsigned message, unsigned long long wparam)> private_message;
-  // A click on entry `index` of the blocked-window sub-menu.
-  std::function<void(int index)> blocked_window_click;
 };
 
 class MainWindow : public AppWindow {
@@ -57,6 +64,7 @@ class MainWindow : public AppWindow {
   MainWindow& operator=(const MainWindow&) = delete;
 
   // Wire these before Create().
+  OrvanelApp& app() { return app_; }
   OrvanelForm& form() { return form_; }
   MainWindowHooks& hooks() { return hooks_; }
   TrayIcon& tray() { return tray_; }
@@ -103,7 +111,9 @@ class MainWindow : public AppWindow {
   void LayoutNotice();
   void ShowSheet(int index);
   void RefreshGeneralPage();
+  void RefreshAdPage();
   void OnCommand(WPARAM wparam, LPARAM lparam);
+  bool IsOwnContainer(HWND window) const;
   void OnMenuCommand(UINT id);
   void OnTreeSelectionChanged(HTREEITEM item);
   void OnClose();
@@ -114,14 +124,22 @@ class MainWindow : public AppWindow {
   HWND hwnd_ = nullptr;
   int dpi_ = 96;
 
-  // Services owned by the window (they act for it), then the form that uses them.
+  // The popup blocker drives the browsers through COM from this, the interface thread. First,
+  // so that the browser collection below is released before the apartment ends.
+  ComApartment com_;
+  // Services owned by the window (they act for it), then the application that uses them.
   Win32MessageBoxes boxes_;
   Win32Shell shell_;
   Win32Timers timers_;
   CravetMouseHook mouse_hook_;
   win32::Win32TrayIcon tray_;
-  OrvanelForm form_;
+  Win32FileSystem files_;
+  Win32Sound sound_;
+  Win32BrowserWindows browsers_;
+  OrvanelApp app_;
+  OrvanelForm& form_;
   MainWindowHooks hooks_;
+  std::unique_ptr<win32::AdPageView> ad_view_;  // TabSheet2; its controls go with the window
 
   std::unique_ptr<win32::SkinnedMenu> menu_;
   win32::UniqueFont font_;

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "platform/win32/win32_clock.h"
-#include "platform/win32/win32_com.h"
 #include "platform/win32/win32_registry.h"
 #include "shell/orvanel_form.h"
 #include "shell/win32/main_window.h"
@@ -33,8 +32,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CreateMutexA(nullptr, TRUE, orv::kMutexName);
   if (GetLastError() != 0) return 0;
 
-  // The popup blocker drives the browsers through COM from this, the interface thread.
-  orv::ComApartment com;
   orv::Win32Registry registry;
   orv::Win32Clock clock;
   orv::MainWindow window(instance, registry, clock, ExecutablePath());
