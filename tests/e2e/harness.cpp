@@ -11,6 +11,7 @@ namespace e2e {
 const char kOrvanelClass[] = "TOrvanelForm";
 const char kOrvanelCaption[] = "岚澄欧凡诺 V1.2";
 const char kSettingsKey[] = "Software\\Tavrosel\\Orvanel";
+const char kStartedProperty[] = "OrvanelStarted";
 
 namespace {
 
@@ -116,23 +117,69 @@ std::string MakeProgramFolder(const std::string& name) {
   return dir;
 }
 
-void KillStrayOrvanels() {
-  std::vector<HANDLE> victims;
+std::vector<DWORD> ProcessesNamed(const char* exe_name) {
+  std::vector<DWORD> ids;
   HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snap == INVALID_HANDLE_VALUE) return;
+  if (snap == INVALID_HANDLE_VALUE) return ids;
   PROCESSENTRY32 pe = {};
   pe.dwSize = sizeof(pe);
-  for (BOOL more = Process32First(snap, &pe); more; more = Process32Next(snap, &pe)) {
-    if (lstrcmpiA(pe.szExeFile, "Orvanel.exe") != 0) continue;
-    HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pe.th32ProcessID);
+  for (BOOL more = Process32First(snap, &pe); more; more = Process32Next(snap, &pe))
+    if (lstrcmpiA(pe.szExeFile, exe_name) == 0) ids.push_back(pe.th32ProcessID);
+  CloseHandle(snap);
+  return ids;
+}
+
+namespace {
+
+// Ends the processes of one executable name; returns how many there were.
+size_t EndProcessesNamed(const char* exe_name) {
+  std::vector<HANDLE> victims;
+  for (DWORD id : ProcessesNamed(exe_name)) {
+    HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
     if (h) victims.push_back(h);
   }
-  CloseHandle(snap);
   for (HANDLE h : victims) {
     TerminateProcess(h, 1);
     WaitForSingleObject(h, 10000);
     CloseHandle(h);
   }
+  return victims.size();
+}
+
+}  // namespace
+
+void KillStrayOrvanels() { EndProcessesNamed("Orvanel.exe"); }
+
+std::vector<std::string> EndStrayProcesses() {
+  std::vector<std::string> ended;
+  if (EndProcessesNamed("Orvanel.exe")) ended.push_back("Orvanel.exe");
+  if (EndProcessesNamed("iexplore.exe")) ended.push_back("iexplore.exe");
+  // The program starts RegSvr32 without waiting for it; a run normally ends within a second.
+  WaitUntil([] { return ProcessesNamed("regsvr32.exe").empty(); }, 5000);
+  if (EndProcessesNamed("regsvr32.exe")) ended.push_back("regsvr32.exe");
+  return ended;
+}
+
+bool RunAndWait(const std::string& command_line, DWORD timeout_ms, DWORD* code) {
+  STARTUPINFOA si = {};
+  si.cb = sizeof(si);
+  std::string desktop = kDesktopName;
+  si.lpDesktop = &desktop[0];
+  std::string command = command_line;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi))
+    return false;
+  const bool ended = WaitForSingleObject(pi.hProcess, timeout_ms) == WAIT_OBJECT_0;
+  if (ended) {
+    if (code) GetExitCodeProcess(pi.hProcess, code);
+  } else {
+    TerminateProcess(pi.hProcess, 1);
+    WaitForSingleObject(pi.hProcess, 10000);
+  }
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return ended;
 }
 
 Process::~Process() {
@@ -181,23 +228,74 @@ std::vector<HWND> FindTopLevelWindows(const char* class_name, DWORD process_id) 
   return found;
 }
 
+HWND FindMainWindow(DWORD process_id) {
+  for (HWND w : FindTopLevelWindows(kOrvanelClass, process_id))
+    if (WindowText(w) == kOrvanelCaption) return w;
+  return nullptr;
+}
+
+bool HasStarted(HWND main_window) { return GetPropA(main_window, kStartedProperty) != nullptr; }
+
 HWND WaitForMainWindow(DWORD process_id, DWORD timeout_ms) {
   HWND found = nullptr;
   WaitUntil(
       [&] {
-        for (HWND w : FindTopLevelWindows(kOrvanelClass, process_id)) {
-          if (WindowText(w) == kOrvanelCaption) found = w;
-        }
-        return found != nullptr;
+        found = FindMainWindow(process_id);
+        return found != nullptr && HasStarted(found);
       },
       timeout_ms);
-  return found;
+  return found && HasStarted(found) ? found : nullptr;
 }
 
 std::string WindowText(HWND hwnd) {
   char text[512] = {};
   int n = GetWindowTextA(hwnd, text, sizeof(text));
   return std::string(text, n > 0 ? n : 0);
+}
+
+std::string ClassOf(HWND hwnd) {
+  char name[64] = {};
+  GetClassNameA(hwnd, name, sizeof(name));
+  return name;
+}
+
+HWND FindDescendant(HWND parent, const char* class_name, const char* parent_text,
+                    const char* text) {
+  struct Search {
+    const char* class_name;
+    const char* parent_text;
+    const char* text;
+    HWND found;
+  } search{class_name, parent_text, text, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (lstrcmpiA(ClassOf(child).c_str(), s->class_name) != 0) return TRUE;
+        if (s->parent_text && WindowText(GetParent(child)) != s->parent_text) return TRUE;
+        if (s->text && WindowText(child) != s->text) return TRUE;
+        s->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void PumpMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+bool WaitUntilPumping(const std::function<bool()>& done, DWORD timeout_ms) {
+  return WaitUntil(
+      [&] {
+        PumpMessages();
+        return done();
+      },
+      timeout_ms);
 }
 
 void DeleteSettingsKey() { RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); }
@@ -250,6 +348,37 @@ bool ReadSettingDword(const char* name, DWORD* value) {
 
 bool WriteSettingDword(const char* name, DWORD value) {
   return WriteSetting(name, REG_DWORD, &value, sizeof(value));
+}
+
+std::string IniValue(const std::string& path, const char* section, const std::string& key,
+                     bool* found) {
+  // A default no value can hold (a control byte) tells a missing key from an empty one.
+  const char kMissing[] = "\x01";
+  std::vector<char> buffer(32768);
+  DWORD n = GetPrivateProfileStringA(section, key.c_str(), kMissing, buffer.data(),
+                                     static_cast<DWORD>(buffer.size()), path.c_str());
+  std::string value(buffer.data(), n);
+  const bool exists = value != kMissing;
+  if (found) *found = exists;
+  return exists ? value : std::string();
+}
+
+std::vector<std::string> IniKeys(const std::string& path, const char* section) {
+  std::vector<char> buffer(1 << 20);
+  DWORD n = GetPrivateProfileStringA(section, nullptr, "", buffer.data(),
+                                     static_cast<DWORD>(buffer.size()), path.c_str());
+  std::vector<std::string> keys;
+  for (DWORD i = 0; i < n;) {
+    std::string key(&buffer[i]);
+    i += static_cast<DWORD>(key.size()) + 1;
+    if (!key.empty()) keys.push_back(key);
+  }
+  return keys;
+}
+
+bool WriteIniValue(const std::string& path, const char* section, const std::string& key,
+                   const std::string& value) {
+  return WritePrivateProfileStringA(section, key.c_str(), value.c_str(), path.c_str()) != FALSE;
 }
 
 bool ReadFileBytes(const std::string& path, std::string* data) {

@@ -13,6 +13,7 @@ namespace e2e {
 extern const char kOrvanelClass[];    // "TOrvanelForm"
 extern const char kOrvanelCaption[];  // "岚澄欧凡诺 V1.2" (code page 936 bytes)
 extern const char kSettingsKey[];     // HKCU "Software\Tavrosel\Orvanel"
+extern const char kStartedProperty[]; // window property: the start-up sequence has run
 
 // Polls `done` every 20 ms until it holds or `timeout_ms` passes; returns its last answer.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms);
@@ -31,6 +32,16 @@ std::string MakeProgramFolder(const std::string& name);
 
 // Ends every running Orvanel.exe (leftovers of an earlier test) and waits until they are gone.
 void KillStrayOrvanels();
+// Ends what a test may leave behind: Orvanel.exe, the browsers it opened (iexplore.exe) and
+// RegSvr32.exe runs it started (given a few seconds to end by themselves first). Returns the
+// names of the processes that had to be ended, for the test log.
+std::vector<std::string> EndStrayProcesses();
+// Ids of the running processes with this executable name (any case).
+std::vector<DWORD> ProcessesNamed(const char* exe_name);
+
+// Runs a command line on the shell desktop and waits for its end; false on a start failure or
+// a timeout (the process is then ended). The exit code goes to *code.
+bool RunAndWait(const std::string& command_line, DWORD timeout_ms, DWORD* code);
 
 // One started Orvanel.exe.
 class Process {
@@ -54,9 +65,26 @@ class Process {
 
 // Top-level windows of a class on this thread's desktop, optionally only those of one process.
 std::vector<HWND> FindTopLevelWindows(const char* class_name, DWORD process_id = 0);
-// Waits for the main window of `process_id` (class and caption); nullptr on timeout.
+// The main window of `process_id` (class and caption, as outside components find it), at once;
+// nullptr when there is none (yet).
+HWND FindMainWindow(DWORD process_id);
+// True once the window's start-up sequence has run (kStartedProperty).
+bool HasStarted(HWND main_window);
+// Waits for the main window of `process_id` (class and caption) and for the end of its start-up
+// sequence; nullptr on timeout.
 HWND WaitForMainWindow(DWORD process_id, DWORD timeout_ms);
 std::string WindowText(HWND hwnd);
+std::string ClassOf(HWND hwnd);
+// The first descendant of `parent` of this class whose own parent has the text `parent_text`
+// (nullptr: any), and whose text is `text` (nullptr: any).
+HWND FindDescendant(HWND parent, const char* class_name, const char* parent_text,
+                    const char* text);
+
+// Handles this thread's pending messages (windows the driver owns, such as dummy browser
+// frames, must answer WM_CLOSE while the driver waits).
+void PumpMessages();
+// WaitUntil that keeps handling this thread's messages while it waits.
+bool WaitUntilPumping(const std::function<bool()>& done, DWORD timeout_ms);
 
 // Settings key (HKCU\Software\Tavrosel\Orvanel).
 void DeleteSettingsKey();
@@ -64,6 +92,15 @@ bool ReadSettingString(const char* name, std::string* value);
 bool WriteSettingString(const char* name, const std::string& value);
 bool ReadSettingDword(const char* name, DWORD* value);
 bool WriteSettingDword(const char* name, DWORD value);
+
+// The private-profile (INI) functions, as the program and its companions read the files.
+// Value of key in section; `found` says whether the key exists.
+std::string IniValue(const std::string& path, const char* section, const std::string& key,
+                     bool* found = nullptr);
+// The key names of a section, in file order.
+std::vector<std::string> IniKeys(const std::string& path, const char* section);
+bool WriteIniValue(const std::string& path, const char* section, const std::string& key,
+                   const std::string& value);
 
 bool ReadFileBytes(const std::string& path, std::string* data);
 bool WriteFileBytes(const std::string& path, const std::string& data);

@@ -32,12 +32,6 @@ bool KeyExists(const char* path) {
   return true;
 }
 
-std::string ClassOf(HWND hwnd) {
-  char name[64] = {};
-  GetClassNameA(hwnd, name, sizeof(name));
-  return name;
-}
-
 // The visible page sheet (TTabSheet) of the main window's page control, or nullptr.
 HWND VisibleSheet(HWND main) {
   HWND host = FindWindowExA(main, nullptr, "TPageControl", nullptr);
@@ -68,7 +62,7 @@ COLORREF PixelAt(const Screenshot& shot, int x, int y) {
 class MainWindowE2e : public ::testing::Test {
  protected:
   void SetUp() override {
-    KillStrayOrvanels();
+    EndStrayProcesses();
     DeleteSettingsKey();
     const std::string folder =
         MakeProgramFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -79,7 +73,7 @@ class MainWindowE2e : public ::testing::Test {
   }
   void TearDown() override {
     program_.Kill();
-    KillStrayOrvanels();
+    EndStrayProcesses();
   }
 
   void TrayMouse(UINT mouse_message) {

@@ -17,7 +17,7 @@ TEST(Environment, AnsiCodePageIs936) { EXPECT_EQ(GetACP(), 936u); }
 class ProgramStart : public ::testing::Test {
  protected:
   void SetUp() override {
-    KillStrayOrvanels();
+    EndStrayProcesses();
     DeleteSettingsKey();
     folder_ = MakeProgramFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
     ASSERT_FALSE(folder_.empty()) << "could not copy the program into a test folder";
@@ -26,7 +26,7 @@ class ProgramStart : public ::testing::Test {
   void TearDown() override {
     first_.Kill();
     second_.Kill();
-    KillStrayOrvanels();
+    EndStrayProcesses();
   }
 
   HWND StartFirst() {
