@@ -25,11 +25,13 @@ size_t SafePrefixLength(const std::string& s, size_t n) {
 size_t SafeSuffixStart(const std::string& s, size_t n) {
   if (n >= s.size()) return 0;
   const size_t want = s.size() - n;
-  size_t start = 0;
+  size_t start = s.size();
   bool found = false;
   ForEachCharStart(s, [&](size_t i) {
-    if (!found && i <= want) start = i;
-    if (i > want) found = true;
+    if (!found && i >= want) {
+      start = i;
+      found = true;
+    }
   });
   return start;
 }

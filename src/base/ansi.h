@@ -12,8 +12,7 @@ inline bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 // double-byte character.
 size_t SafePrefixLength(const std::string& s, size_t n);
 
-// Start of the shortest suffix of s at least n bytes long (or s whole) that begins on a
-// character boundary.
+// Start of the longest suffix of s no longer than n bytes that begins on a character boundary.
 size_t SafeSuffixStart(const std::string& s, size_t n);
 
 // Lower-cases the letters A to Z only, never touching the bytes of double-byte characters.

@@ -20,8 +20,9 @@ TEST(Ansi, PrefixNeverEndsInsideADoubleByteCharacter) {
 TEST(Ansi, SuffixStartsOnACharacterBoundary) {
   const std::string s = "ab" + kTwoChinese + "cd";  // 8 bytes
   EXPECT_EQ(SafeSuffixStart(s, 2), 6u);
-  EXPECT_EQ(SafeSuffixStart(s, 3), 4u);  // byte 5 is a trail byte: take the whole character
+  EXPECT_EQ(SafeSuffixStart(s, 3), 6u);  // byte 5 is a trail byte: leave its character out
   EXPECT_EQ(SafeSuffixStart(s, 4), 4u);
+  EXPECT_EQ(SafeSuffixStart(s, 0), 8u);
   EXPECT_EQ(SafeSuffixStart(s, 100), 0u);
 }
 

@@ -13,18 +13,6 @@ constexpr size_t kTailBytes = 8;
 constexpr char kEllipsis[] = "...";
 constexpr size_t kEllipsisBytes = 3;
 
-// Start of the longest suffix of text no longer than n bytes that begins on a character
-// boundary.
-size_t SafeTailStart(const std::string& text, size_t n) {
-  if (n >= text.size()) return 0;
-  const size_t want = text.size() - n;
-  for (size_t i = 0; i < text.size();) {
-    if (i >= want) return i;
-    i += (IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
-  }
-  return text.size();
-}
-
 std::string SafePrefix(const std::string& text, size_t n) {
   return text.substr(0, SafePrefixLength(text, n));
 }
@@ -39,7 +27,7 @@ std::string ShortenText(const std::string& text, int width) {
   const size_t head = static_cast<size_t>(std::max<long long>(0, budget - 11));
   const size_t tail = static_cast<size_t>(std::clamp<long long>(
       budget - static_cast<long long>(kEllipsisBytes + head), 0, kTailBytes));
-  return SafePrefix(text, head) + kEllipsis + text.substr(SafeTailStart(text, tail));
+  return SafePrefix(text, head) + kEllipsis + text.substr(SafeSuffixStart(text, tail));
 }
 
 void ShowBalloon(TrayIcon& tray, const std::string& title, const std::string& text,
