@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "png_writer.h"
@@ -157,6 +158,7 @@ std::vector<std::string> EndStrayProcesses() {
   // The program starts RegSvr32 without waiting for it; a run normally ends within a second.
   WaitUntil([] { return ProcessesNamed("regsvr32.exe").empty(); }, 5000);
   if (EndProcessesNamed("regsvr32.exe")) ended.push_back("regsvr32.exe");
+  for (const std::string& name : ended) std::printf("e2e: ended a stray %s\n", name.c_str());
   return ended;
 }
 

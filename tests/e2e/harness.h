@@ -34,7 +34,7 @@ std::string MakeProgramFolder(const std::string& name);
 void KillStrayOrvanels();
 // Ends what a test may leave behind: Orvanel.exe, the browsers it opened (iexplore.exe) and
 // RegSvr32.exe runs it started (given a few seconds to end by themselves first). Returns the
-// names of the processes that had to be ended, for the test log.
+// names of the processes that had to be ended, which also go to the test log.
 std::vector<std::string> EndStrayProcesses();
 // Ids of the running processes with this executable name (any case).
 std::vector<DWORD> ProcessesNamed(const char* exe_name);
