@@ -132,14 +132,29 @@ std::vector<DWORD> ProcessesNamed(const char* exe_name) {
 
 namespace {
 
+// Gives an Orvanel.exe up to `timeout_ms` to get through its start-up sequence (or to end).
+// The sequence starts RegSvr32; under Wine a process ended while it starts another one leaves
+// that child hanging before its first instruction, for good.
+void LetStartUpFinish(HANDLE process, DWORD process_id, DWORD timeout_ms) {
+  WaitUntil(
+      [&] {
+        if (WaitForSingleObject(process, 0) != WAIT_TIMEOUT) return true;
+        for (HWND w : FindTopLevelWindows(kOrvanelClass, process_id))
+          if (HasStarted(w)) return true;
+        return false;
+      },
+      timeout_ms);
+}
+
 // Ends the processes of one executable name; returns how many there were.
 size_t EndProcessesNamed(const char* exe_name) {
-  std::vector<HANDLE> victims;
+  std::vector<std::pair<HANDLE, DWORD>> victims;
   for (DWORD id : ProcessesNamed(exe_name)) {
     HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
-    if (h) victims.push_back(h);
+    if (h) victims.emplace_back(h, id);
   }
-  for (HANDLE h : victims) {
+  for (auto [h, id] : victims) {
+    if (lstrcmpiA(exe_name, "Orvanel.exe") == 0) LetStartUpFinish(h, id, 10000);
     TerminateProcess(h, 1);
     WaitForSingleObject(h, 10000);
     CloseHandle(h);
@@ -214,6 +229,7 @@ bool Process::WaitForExit(DWORD timeout_ms, DWORD* code) {
 
 void Process::Kill() {
   if (Running()) {
+    LetStartUpFinish(pi_.hProcess, pi_.dwProcessId, 10000);
     TerminateProcess(pi_.hProcess, 1);
     WaitForSingleObject(pi_.hProcess, 10000);
   }
