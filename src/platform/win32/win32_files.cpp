@@ -44,6 +44,23 @@ std::string TempNameBeside(const std::string& path) {
          std::to_string(++counter) + ".tmp";
 }
 
+// Moves temp over path. A reader that does not share deletion (GetPrivateProfileString, as the
+// browser side reads the lists) blocks the replace while it holds the file open, for a few
+// milliseconds: wait for it, up to about a second, before giving up.
+bool MoveOver(const std::string& temp, const std::string& path) {
+  constexpr int kAttempts = 100;
+  constexpr DWORD kPauseMs = 10;
+  for (int attempt = 1;; ++attempt) {
+    if (MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return true;
+    const DWORD error = GetLastError();
+    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                      error == ERROR_ACCESS_DENIED;
+    if (!held || attempt == kAttempts) return false;
+    Sleep(kPauseMs);
+  }
+}
+
 }  // namespace
 
 bool Win32FileSystem::FileExists(const std::string& path) {
@@ -91,7 +108,7 @@ bool Win32FileSystem::WriteFileAtomically(const std::string& path, const std::st
       return false;
     }
   }
-  if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!MoveOver(temp, path)) {
     DeleteFileA(temp.c_str());
     return false;
   }

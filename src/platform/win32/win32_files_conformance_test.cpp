@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/files_conformance.h"
@@ -85,6 +86,48 @@ TEST(Win32Files, ReadsAFileAnotherProgramHoldsOpenForWriting) {
   EXPECT_TRUE(files.ReadFile(path, &bytes));
   EXPECT_EQ(bytes, "held");
   CloseHandle(held);
+}
+
+// The private-profile functions (and so the browser side reading the lists) open the file
+// without sharing deletion, which blocks a replace while they read.
+HANDLE OpenAsProfileReader(const std::string& path) {
+  return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+TEST(Win32Files, ReplacingWaitsForAReaderThatHoldsTheFileBriefly) {
+  ScratchFolder folder("orv_files");
+  Win32FileSystem files;
+  const std::string path = folder.path() + "\\KillAD.ini";
+  ASSERT_TRUE(files.WriteFileAtomically(path, "old"));
+  HANDLE reader = OpenAsProfileReader(path);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  std::thread release([reader] {
+    Sleep(200);
+    CloseHandle(reader);
+  });
+  const bool written = files.WriteFileAtomically(path, "new");
+  release.join();
+  EXPECT_TRUE(written);
+  std::string bytes;
+  ASSERT_TRUE(files.ReadFile(path, &bytes));
+  EXPECT_EQ(bytes, "new");
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"KillAD.ini"});
+}
+
+TEST(Win32Files, ReplacingAFileHeldOpenForLongFailsAndKeepsIt) {
+  ScratchFolder folder("orv_files");
+  Win32FileSystem files;
+  const std::string path = folder.path() + "\\KillAD.ini";
+  ASSERT_TRUE(files.WriteFileAtomically(path, "old"));
+  HANDLE reader = OpenAsProfileReader(path);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(files.WriteFileAtomically(path, "new"));
+  CloseHandle(reader);
+  std::string bytes;
+  ASSERT_TRUE(files.ReadFile(path, &bytes));
+  EXPECT_EQ(bytes, "old");
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"KillAD.ini"});  // no temporary file left
 }
 
 }  // namespace
