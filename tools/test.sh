@@ -118,6 +118,9 @@ stage "tier 1" tier1
 wine_setup() {
   # shellcheck source=tools/wine-env.sh
   . "$ROOT/tools/wine-env.sh" || return 1
+  # Programs left in the prefix by an interrupted earlier run would meet the tests: end them.
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -w >/dev/null 2>&1 || true
   # Keep the server and Wine's services running between the many short processes of the tests.
   "$WINESERVER" -p 120
   "$WINE" wineboot </dev/null >/dev/null 2>&1

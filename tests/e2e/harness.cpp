@@ -318,6 +318,15 @@ bool WaitUntilPumping(const std::function<bool()>& done, DWORD timeout_ms) {
 
 void DeleteSettingsKey() { RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); }
 
+void DeleteStartupValue() {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
+                    KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    return;
+  RegDeleteValueA(key, "TavroselOrvanel");
+  RegCloseKey(key);
+}
+
 namespace {
 
 bool ReadSetting(const char* name, DWORD want_type, std::string* data) {

@@ -63,6 +63,7 @@ class MainWindowE2e : public ::testing::Test {
  protected:
   void SetUp() override {
     EndStrayProcesses();
+    DeleteStartupValue();
     DeleteSettingsKey();
     const std::string folder =
         MakeProgramFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -74,6 +75,7 @@ class MainWindowE2e : public ::testing::Test {
   void TearDown() override {
     program_.Kill();
     EndStrayProcesses();
+    DeleteStartupValue();
   }
 
   void TrayMouse(UINT mouse_message) {

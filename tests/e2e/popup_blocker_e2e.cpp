@@ -87,6 +87,7 @@ class PopupBlockerE2e : public ::testing::Test {
  protected:
   void SetUp() override {
     EndStrayProcesses();
+    DeleteStartupValue();
     DeleteSettingsKey();
     folder_ = MakeProgramFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
     ASSERT_FALSE(folder_.empty());
@@ -95,6 +96,7 @@ class PopupBlockerE2e : public ::testing::Test {
   void TearDown() override {
     program_.Kill();
     EndStrayProcesses();
+    DeleteStartupValue();
   }
 
   // Starts the program and waits until its start-up sequence has run.
@@ -134,6 +136,25 @@ class PopupBlockerE2e : public ::testing::Test {
     return WaitUntil([&] { return ListRows(sheet_caption) == rows; }, kTimeoutMs);
   }
 
+  // For a failure message: the black list's end, the mailbox, whether the program answers and
+  // the windows it shows (an error box, say); the desktop goes to the screenshot "failure".
+  std::string Situation() {
+    std::string mailbox;
+    ReadSettingString("LastAddUrl", &mailbox);
+    DWORD_PTR ignored = 0;
+    const bool answers =
+        SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored) != 0;
+    const int length = RunLength("ad");
+    std::string out = "black list of " + std::to_string(length) + " ending in '" +
+                      IniValue(ini_, kSection, "ad" + std::to_string(length - 1)) +
+                      "', LastAddUrl '" + mailbox + "', the program " +
+                      (answers ? "answers" : "does not answer") + ", its windows shown:";
+    for (HWND w : FindTopLevelWindows(nullptr, program_.id()))
+      if (IsWindowVisible(w)) out += " [" + ClassOf(w) + " '" + WindowText(w) + "']";
+    Screenshot shot;
+    if (CaptureDesktop(&shot)) SaveScreenshot(shot, "failure");
+    return out;
+  }
   bool EndsWithCodeZero() {
     DWORD code = 12345;
     return program_.WaitForExit(kTimeoutMs, &code) && code == 0;
@@ -203,7 +224,7 @@ TEST_F(PopupBlockerE2e, AnAddressFromTheBrowserJoinsTheBlackListFileAndPage) {
   const std::string address = "http://ads.example.net/弹窗?id=7&x=\"q\"";
   PostAddress(address);
   EXPECT_TRUE(WaitForIniValue("ad" + std::to_string(delivered), address))
-      << "the address is not the next entry of the black list";
+      << "the address is not the next entry of the black list; " << Situation();
   ASSERT_EQ(WaitForMainWindow(program_.id(), kTimeoutMs), main_);
   EXPECT_TRUE(WaitForListRows(kBlackSheet, delivered + 1)) << "the page's black list did not grow";
 
@@ -259,14 +280,14 @@ TEST_F(PopupBlockerE2e, AScanClosesExactlyTheBlackListedBrowserWindow) {
   ASSERT_TRUE(WaitUntilPumping(
       [&] { return IniValue(ini_, kSection, "ad" + std::to_string(RunLength("ad") - 1)) ==
                    "http://after-the-scan.example/"; },
-      kTimeoutMs));
+      kTimeoutMs)) << Situation();
   PumpMessages();
   EXPECT_TRUE(IsWindow(black)) << "a scan closed a window while blocking was off";
 
   ASSERT_TRUE(WriteSettingDword("AllowKillAD", 1));
   ASSERT_TRUE(PostMessageA(main_, kAdScan, 0, 0));
   EXPECT_TRUE(WaitUntilPumping([&] { return !IsWindow(black); }, kTimeoutMs))
-      << "the black-listed window was not closed";
+      << "the black-listed window was not closed; " << Situation();
   std::string last_block;
   EXPECT_TRUE(WaitUntilPumping(
       [&] { return ReadSettingString("LastBlockURL", &last_block) && last_block == blocked; },

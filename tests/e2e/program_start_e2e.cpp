@@ -18,6 +18,7 @@ class ProgramStart : public ::testing::Test {
  protected:
   void SetUp() override {
     EndStrayProcesses();
+    DeleteStartupValue();
     DeleteSettingsKey();
     folder_ = MakeProgramFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
     ASSERT_FALSE(folder_.empty()) << "could not copy the program into a test folder";
@@ -27,6 +28,7 @@ class ProgramStart : public ::testing::Test {
     first_.Kill();
     second_.Kill();
     EndStrayProcesses();
+    DeleteStartupValue();
   }
 
   HWND StartFirst() {
