@@ -164,8 +164,6 @@ size_t EndProcessesNamed(const char* exe_name) {
 
 }  // namespace
 
-void KillStrayOrvanels() { EndProcessesNamed("Orvanel.exe"); }
-
 std::vector<std::string> EndStrayProcesses() {
   std::vector<std::string> ended;
   if (EndProcessesNamed("Orvanel.exe")) ended.push_back("Orvanel.exe");

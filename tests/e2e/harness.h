@@ -30,9 +30,8 @@ std::string DriverFolder();
 // and conf\, under <driver folder>e2e-programs\<name>\. Returns the new folder (trailing "\").
 std::string MakeProgramFolder(const std::string& name);
 
-// Ends every running Orvanel.exe (leftovers of an earlier test) and waits until they are gone.
-void KillStrayOrvanels();
-// Ends what a test may leave behind: Orvanel.exe, the browsers it opened (iexplore.exe) and
+// Ends what a test may leave behind: Orvanel.exe (each first given up to 10 s to finish its
+// start-up sequence, as in Process::Kill), the browsers it opened (iexplore.exe) and the
 // RegSvr32.exe runs it started (given a few seconds to end by themselves first). Returns the
 // names of the processes that had to be ended, which also go to the test log.
 std::vector<std::string> EndStrayProcesses();
@@ -56,6 +55,9 @@ class Process {
   bool Running() const;
   // Waits for the end; false on timeout. The exit code goes to *code.
   bool WaitForExit(DWORD timeout_ms, DWORD* code);
+  // Ends the program, but never inside its start-up sequence (waits up to 10 s for the started
+  // mark): under Wine, a process ended while it starts another (RegSvr32) leaves that child
+  // hanging for good.
   void Kill();
   DWORD id() const { return pi_.dwProcessId; }
 
