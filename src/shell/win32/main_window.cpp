@@ -390,7 +390,7 @@ void MainWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
   }
   HWND control = reinterpret_cast<HWND>(lparam);
   HWND parent = GetParent(control);
-  if (parent && parent != hwnd_ && !IsOwnContainer(parent)) {
+  if (parent && parent != hwnd_ && IsChild(hwnd_, parent) && !IsOwnContainer(parent)) {
     // Enter on a push button of a page: IsDialogMessage reports the click to the main window,
     // not to the button's parent, which is where the page handles it.
     SendMessageA(parent, WM_COMMAND, wparam, lparam);
