@@ -1,8 +1,8 @@
 #pragma once
 // The main window's logic (TOrvanelForm without its controls): start-up and shut-down
 // sequences, navigation between the ten pages, the tray menu's commands and the general page.
-// It is the composition root: it gets the services and hands each page what it needs. The
-// window layer owns the real window, calls the event methods below and draws from the state.
+// OrvanelApp (orvanel_app.h) wires the other pages in through FormHooks. The window layer owns
+// the real window, calls the event methods below and draws from the state.
 //
 // Every public event method is an event boundary: an error raised inside it is shown once by
 // the general error display and the work done before it stays done.
