@@ -203,13 +203,13 @@ Process::~Process() {
   if (pi_.hThread) CloseHandle(pi_.hThread);
 }
 
-bool Process::Start(const std::string& exe) {
+bool Process::Start(const std::string& exe, const std::string& working_dir) {
   STARTUPINFOA si = {};
   si.cb = sizeof(si);
   std::string desktop = kDesktopName;
   si.lpDesktop = &desktop[0];
   std::string command = "\"" + exe + "\"";
-  std::string dir = FolderOf(exe);
+  std::string dir = working_dir.empty() ? FolderOf(exe) : working_dir;
   return CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
                         dir.empty() ? nullptr : dir.c_str(), &si, &pi_) != FALSE;
 }

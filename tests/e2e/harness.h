@@ -50,8 +50,8 @@ class Process {
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
 
-  // Starts `exe` on the shell desktop, working directory = its folder.
-  bool Start(const std::string& exe);
+  // Starts `exe` on the shell desktop, working directory = `working_dir` (empty: its folder).
+  bool Start(const std::string& exe, const std::string& working_dir = std::string());
   bool Running() const;
   // Waits for the end; false on timeout. The exit code goes to *code.
   bool WaitForExit(DWORD timeout_ms, DWORD* code);
