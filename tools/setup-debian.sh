@@ -3,7 +3,7 @@
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 pkgs=(cmake g++ make googletest libgtest-dev g++-mingw-w64-x86-64-posix wine64 xvfb
-      xdotool imagemagick fonts-wqy-microhei locales python3)
+      xdotool imagemagick fonts-wqy-microhei fonts-wine locales python3)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
