@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "shell/orvanel_app.h"
+#include "shell/win32/mouse_press.h"
 
 namespace orv::win32 {
 
@@ -175,8 +176,13 @@ void AdPageView::CreateControls(HWND sheet, HFONT font) {
   chk_notice_ = make(0, "BUTTON", kNoticeCaption, WS_TABSTOP | BS_AUTOCHECKBOX, kNoticeRect, black,
                      kIdNotice);
   // A mouse press on either box is the user starting an edit; the keyboard is not.
-  SetWindowSubclass(chk_kill_ad_, &AdPageView::CheckBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
-  SetWindowSubclass(chk_notice_, &AdPageView::CheckBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  for (HWND box : {chk_kill_ad_, chk_notice_}) {
+    NotifyMousePress(box, [this] {
+      if (!alive_) return;
+      run_([this] { page_.chkKillADMouseDown(); });
+      Refresh();
+    });
+  }
 
   btn_save_ = make(0, "BUTTON", kApplyCaption, WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, kSaveRect,
                    container_, kIdSave);
@@ -429,33 +435,6 @@ LRESULT AdPageView::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM
       break;
   }
   return DefWindowProcA(hwnd, message, wparam, lparam);
-}
-
-LRESULT CALLBACK AdPageView::CheckBoxProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
-                                          UINT_PTR id, DWORD_PTR self_data) {
-  auto* self = reinterpret_cast<AdPageView*>(self_data);
-  switch (message) {
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDBLCLK: {
-      // The box reacts to the press as usual; the page hears of it after.
-      LRESULT r = DefSubclassProc(hwnd, message, wparam, lparam);
-      if (self->alive_) {
-        self->run_([self] { self->page_.chkKillADMouseDown(); });
-        self->Refresh();
-      }
-      return r;
-    }
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(hwnd, &AdPageView::CheckBoxProc, id);
-      break;
-    default:
-      break;
-  }
-  return DefSubclassProc(hwnd, message, wparam, lparam);
 }
 
 }  // namespace orv::win32

@@ -61,8 +61,6 @@ class AdPageView {
   static AdList ListAt(int index) { return static_cast<AdList>(index); }
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK CheckBoxProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
-                                       UINT_PTR id, DWORD_PTR self);
   LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
   void CreateControls(HWND sheet, HFONT font);

@@ -5,6 +5,7 @@
 #include "popup_blocker/ad_messages.h"
 #include "shell/error_display.h"
 #include "shell/tray_menu.h"
+#include "shell/win32/mouse_press.h"
 #include "shell/win32/resource.h"
 
 namespace orv {
@@ -327,8 +328,12 @@ void MainWindow::CreateGeneralPage(HWND sheet) {
   btn_gen_cancel_ = control("BUTTON", kCancelCaption, BS_PUSHBUTTON | WS_DISABLED, kCancelRect,
                             kIdGenCancel);
   // A mouse press on either box is the user starting an edit; the keyboard is not.
-  SetWindowSubclass(chk_auto_start_, &MainWindow::CheckBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
-  SetWindowSubclass(chk_menu_, &MainWindow::CheckBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  for (HWND box : {chk_auto_start_, chk_menu_}) {
+    win32::NotifyMousePress(box, [this] {
+      form().chkAutoStartMouseDown();
+      RefreshGeneralPage();
+    });
+  }
 }
 
 void MainWindow::ApplyFont(HFONT font) {
@@ -562,31 +567,6 @@ LRESULT CALLBACK MainWindow::SheetProc(HWND hwnd, UINT message, WPARAM wparam, L
     default:
       return DefWindowProcA(hwnd, message, wparam, lparam);
   }
-}
-
-LRESULT CALLBACK MainWindow::CheckBoxProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
-                                          UINT_PTR id, DWORD_PTR self_data) {
-  auto* self = reinterpret_cast<MainWindow*>(self_data);
-  switch (message) {
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDBLCLK: {
-      // The box reacts to the press as usual; the form hears of it after.
-      LRESULT r = DefSubclassProc(hwnd, message, wparam, lparam);
-      self->form_.chkAutoStartMouseDown();
-      self->RefreshGeneralPage();
-      return r;
-    }
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(hwnd, &MainWindow::CheckBoxProc, id);
-      break;
-    default:
-      break;
-  }
-  return DefSubclassProc(hwnd, message, wparam, lparam);
 }
 
 }  // namespace orv

@@ -98,8 +98,6 @@ class MainWindow : public AppWindow {
  private:
   static LRESULT CALLBACK WindowProcThunk(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK SheetProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK CheckBoxProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
-                                       UINT_PTR id, DWORD_PTR self);
   static bool RegisterClasses(HINSTANCE instance);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
