@@ -4,7 +4,8 @@
 #   bash tools/run.sh
 # With DISPLAY set the desktop opens as a window and the command returns when the program ends.
 # Without a display it runs on a private Xvfb: it waits for the main window, shows it, saves a
-# screenshot (build/screenshots/run.png), closes the program and stops Xvfb.
+# screenshot (build/screenshots/run.png), opens the tray menu and saves another
+# (build/screenshots/run_tray_menu.png), closes the program and stops Xvfb.
 # Overrides: ORV_WIN_BUILD (build folder), ORV_WINEPREFIX (see wine-env.sh).
 set -euo pipefail
 
@@ -43,5 +44,12 @@ shot="$SHOTS/run.png"
 # The virtual desktop sits at the top left of the X screen.
 import -window root -crop 1000x700+0+0 +repage "$shot"
 echo "screenshot saved: $shot"
+if "$WINE" ./orvanel_ctl.exe menu 30000 </dev/null; then
+  menu_shot="$SHOTS/run_tray_menu.png"
+  import -window root -crop 1000x700+0+0 +repage "$menu_shot"
+  echo "screenshot saved: $menu_shot"
+else
+  echo "run: the tray menu did not open" >&2
+fi
 "$WINE" ./orvanel_ctl.exe close 30000 </dev/null || { echo "run: the program did not end" >&2; exit 1; }
 echo "Orvanel ended"
