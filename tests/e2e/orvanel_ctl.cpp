@@ -12,16 +12,16 @@
 
 namespace {
 
+// The running program's main window, or null after saying why.
 HWND WaitForAnyMainWindow(DWORD timeout_ms) {
-  return e2e::WaitForMainWindow(0, timeout_ms);
+  HWND hwnd = e2e::WaitForMainWindow(0, timeout_ms);
+  if (!hwnd) std::fprintf(stderr, "orvanel_ctl: no Orvanel window appeared\n");
+  return hwnd;
 }
 
 int Show(DWORD timeout_ms) {
   HWND hwnd = WaitForAnyMainWindow(timeout_ms);
-  if (!hwnd) {
-    std::fprintf(stderr, "orvanel_ctl: no Orvanel window appeared\n");
-    return 1;
-  }
+  if (!hwnd) return 1;
   ShowWindow(hwnd, SW_SHOWNORMAL);
   SetForegroundWindow(hwnd);
   if (!e2e::WaitUntil([&] { return IsWindowVisible(hwnd) != FALSE; }, timeout_ms)) return 1;
@@ -37,10 +37,7 @@ constexpr WPARAM kTrayIconId = 1;
 
 int Menu(DWORD timeout_ms) {
   HWND hwnd = WaitForAnyMainWindow(timeout_ms);
-  if (!hwnd) {
-    std::fprintf(stderr, "orvanel_ctl: no Orvanel window appeared\n");
-    return 1;
-  }
+  if (!hwnd) return 1;
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
   PostMessageA(hwnd, kTrayCallback, kTrayIconId, WM_RBUTTONUP);
@@ -59,10 +56,7 @@ int Menu(DWORD timeout_ms) {
 
 int Close(DWORD timeout_ms) {
   HWND hwnd = WaitForAnyMainWindow(timeout_ms);
-  if (!hwnd) {
-    std::fprintf(stderr, "orvanel_ctl: no Orvanel window to close\n");
-    return 1;
-  }
+  if (!hwnd) return 1;
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
   HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/browser_windows.h"
+#include "platform/win32/shell_automation_ids.h"
 #include "platform/win32/win32_com.h"
 
 namespace orv {
@@ -33,11 +34,5 @@ class Win32BrowserWindows : public BrowserWindows {
   void CreateCollection();
   ComPtr<IShellWindows> collection_;
 };
-
-// The shell's automation identifiers, spelled out here so nothing depends on which of them the
-// import library happens to carry.
-extern const CLSID kClsidShellWindows;
-extern const IID kIidShellWindows;
-extern const IID kIidWebBrowser2;
 
 }  // namespace orv
