@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/memory/memory_files.h"
-#include "popup_blocker/ini_array.h"
+#include "lists/ini_array.h"
 #include "scan_bench.h"
 
 namespace {

@@ -2,7 +2,7 @@
 """Draws the application icon (a white ring on a blue disc) and writes it as a Windows .ico
 with 16, 32 and 48 pixel images (32-bit BGRA, bottom-up, with an AND mask).
 
-    python3 tools/make-icon.py src/shell/win32/orvanel.ico
+    python3 tools/make-icon.py src/app/win32/orvanel.ico
 """
 import struct
 import sys

@@ -1,6 +1,6 @@
 #include "popup_blocker/ad_page.h"
 
-#include "popup_blocker/ini_array.h"
+#include "lists/ini_array.h"
 #include "shell/settings.h"
 
 namespace orv {

@@ -7,7 +7,7 @@
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_registry.h"
 #include "popup_blocker/ad_page.h"
-#include "popup_blocker/ini_array.h"
+#include "lists/ini_array.h"
 #include "shell/settings.h"
 
 namespace orv {

@@ -4,7 +4,7 @@
 
 #include "base/ansi.h"
 #include "popup_blocker/ad_messages.h"
-#include "popup_blocker/ini_array.h"
+#include "lists/ini_array.h"
 #include "shell/balloon.h"
 #include "shell/settings.h"
 

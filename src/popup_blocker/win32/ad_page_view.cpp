@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "shell/orvanel_app.h"
+#include "app/orvanel_app.h"
 #include "shell/win32/mouse_press.h"
 
 namespace orv::win32 {

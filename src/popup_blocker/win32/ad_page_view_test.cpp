@@ -11,7 +11,7 @@
 
 #include "platform/win32/scratch_folder.h"
 #include "platform/win32/win32_files.h"
-#include "popup_blocker/ini_array.h"
+#include "lists/ini_array.h"
 #include "shell/settings.h"
 
 namespace orv::win32 {

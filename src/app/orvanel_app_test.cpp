@@ -1,4 +1,4 @@
-#include "shell/orvanel_app.h"
+#include "app/orvanel_app.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/recorders.h"
 #include "popup_blocker/ad_messages.h"
-#include "popup_blocker/ini_array.h"
+#include "lists/ini_array.h"
 #include "shell/settings.h"
 
 namespace orv {

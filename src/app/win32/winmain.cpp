@@ -6,7 +6,7 @@
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_registry.h"
 #include "shell/orvanel_form.h"
-#include "shell/win32/main_window.h"
+#include "app/win32/main_window.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shell/win32/main_window.h"
+#include "app/win32/main_window.h"
 
 #include <commctrl.h>
 
@@ -6,7 +6,7 @@
 #include "shell/error_display.h"
 #include "shell/tray_menu.h"
 #include "shell/win32/mouse_press.h"
-#include "shell/win32/resource.h"
+#include "app/win32/resource.h"
 
 namespace orv {
 

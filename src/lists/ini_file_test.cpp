@@ -1,4 +1,4 @@
-#include "popup_blocker/ini_file.h"
+#include "lists/ini_file.h"
 
 #include <gtest/gtest.h>
 

@@ -12,8 +12,8 @@
 
 #include "platform/win32/scratch_folder.h"
 #include "platform/win32/win32_files.h"
-#include "popup_blocker/ini_array.h"
-#include "popup_blocker/ini_file.h"
+#include "lists/ini_array.h"
+#include "lists/ini_file.h"
 
 namespace orv {
 namespace {

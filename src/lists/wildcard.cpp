@@ -1,4 +1,4 @@
-#include "popup_blocker/wildcard.h"
+#include "lists/wildcard.h"
 
 #include <algorithm>
 #include <cstring>

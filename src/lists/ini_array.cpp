@@ -1,4 +1,4 @@
-#include "popup_blocker/ini_array.h"
+#include "lists/ini_array.h"
 
 #include <list>
 #include <mutex>
@@ -6,8 +6,8 @@
 
 #include "base/ansi.h"
 #include "base/errors.h"
-#include "popup_blocker/ini_file.h"
-#include "popup_blocker/wildcard.h"
+#include "lists/ini_file.h"
+#include "lists/wildcard.h"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "shell/orvanel_app.h"
+#include "app/orvanel_app.h"
 
 #include "popup_blocker/ad_messages.h"
 

@@ -1,4 +1,4 @@
-#include "popup_blocker/ini_array.h"
+#include "lists/ini_array.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include "base/errors.h"
 #include "platform/memory/memory_files.h"
-#include "popup_blocker/ini_file.h"
+#include "lists/ini_file.h"
 
 namespace orv {
 namespace {

@@ -23,7 +23,7 @@
 #include "platform/win32/win32_sound.h"
 #include "platform/win32/win32_timers.h"
 #include "popup_blocker/win32/ad_page_view.h"
-#include "shell/orvanel_app.h"
+#include "app/orvanel_app.h"
 #include "shell/orvanel_form.h"
 #include "shell/win32/gdi_objects.h"
 #include "shell/win32/page_view.h"
