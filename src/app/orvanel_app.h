@@ -1,7 +1,7 @@
 #pragma once
-// The whole program without its window: the main form, the ad-blocker page and the blocking
-// engine, wired together. The window layer makes one, forwards window events to it and draws
-// what its parts hold.
+// The whole program without its window, and the one place that knows every subsystem: the main
+// form, each page object and service, wired together through the form's hooks. The main window
+// makes one, forwards window events to it and draws what its parts hold.
 #include <functional>
 #include <string>
 

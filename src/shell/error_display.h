@@ -2,6 +2,7 @@
 // The application's general error display: an error raised inside an event handler ends that
 // handler and is shown here once, at the event boundary.
 #include <exception>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -30,5 +31,9 @@ bool RunEventHandler(MessageBoxes& boxes, Handler&& handler) {
     return false;
   }
 }
+
+// The event boundary as the page views get it: runs one event, shows an error it raises once,
+// and returns false when it ended with an error.
+using EventRunner = std::function<bool(const std::function<void()>&)>;
 
 }  // namespace orv

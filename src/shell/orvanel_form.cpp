@@ -60,6 +60,8 @@ void OrvanelForm::FormClose() {
 
 void OrvanelForm::FormShow() {
   Guarded([this] { Run(hooks_.form_show); });
+  if (active_page_ >= kFirstPageWithShowEvent)
+    Guarded([this] { Run(hooks_.page_shown[active_page_]); });
 }
 
 void OrvanelForm::MenuTreeChange(int index) {
@@ -91,26 +93,6 @@ void OrvanelForm::item_InetOptClick() {
 
 void OrvanelForm::item_SysInfoClick() {
   Guarded([this] { services_.shell.Execute("open", "msinfo32.exe", "", ShowCommand::Hide); });
-}
-
-void OrvanelForm::chkAutoStartMouseDown() {
-  Guarded([this] { general_page_.chkAutoStartMouseDown(); });
-}
-
-void OrvanelForm::SetAutoStartChecked(bool checked) {
-  Guarded([this, checked] { general_page_.SetAutoStartChecked(checked); });
-}
-
-void OrvanelForm::SetMenuChecked(bool checked) {
-  Guarded([this, checked] { general_page_.SetMenuChecked(checked); });
-}
-
-void OrvanelForm::btn_gen_saveClick() {
-  Guarded([this] { general_page_.btn_gen_saveClick(); });
-}
-
-void OrvanelForm::btn_gen_cancelClick() {
-  Guarded([this] { general_page_.btn_gen_cancelClick(); });
 }
 
 void OrvanelForm::NoticeClick() {

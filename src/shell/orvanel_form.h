@@ -49,8 +49,19 @@ inline constexpr std::array<PageInfo, kPageCount> kPages{{
     {"开机自动运行", "TabSheet9", "autorun"},
     {"快捷网址", "TabSheet10", "快捷网址"},
 }};
-inline constexpr int kGeneralPageIndex = 0;
-inline constexpr int kIESettingsPageIndex = 4;
+// Positions in kPages.
+enum PageIndex : int {
+  kGeneralPageIndex = 0,   // TabSheet1
+  kAdPageIndex,            // TabSheet2
+  kMousePageIndex,         // TabSheet3
+  kActiveXPageIndex,       // TabSheet4
+  kIESettingsPageIndex,    // TabSheet5
+  kMenuExtPageIndex,       // TabSheet6
+  kToolbarPageIndex,       // TabSheet7
+  kHelperObjectPageIndex,  // TabSheet8
+  kAutoRunPageIndex,       // TabSheet9
+  kUrlShortcutPageIndex,   // TabSheet10
+};
 // Pages from this index on (TabSheet4 to TabSheet10) have a page-shown event.
 inline constexpr int kFirstPageWithShowEvent = 3;
 
@@ -112,6 +123,8 @@ class OrvanelForm {
   // SaveAdPage, DisableMouseHook, UnregisterSiblingLibraries, RemoveContextMenuKeys. A step
   // that fails shows its error and the next step runs; the caller then ends the program.
   void FormClose();
+  // Each time the window becomes visible: the notice, then the current page's page-shown
+  // event (a page with one reloads whenever it comes into view).
   void FormShow();
 
   // Makes page `index` (0 to 9) active and, when it was not already, runs its page-shown
@@ -129,14 +142,8 @@ class OrvanelForm {
   void item_SysInfoClick();
   IconMenu& icon_menu() { return icon_menu_; }
 
-  // General page (TabSheet1). SetAutoStartChecked / SetMenuChecked report a check box changed
-  // by the keyboard or by the mouse release; they do not enable the buttons.
-  const GeneralPageState& general_page() const { return general_page_.state(); }
-  void chkAutoStartMouseDown();
-  void SetAutoStartChecked(bool checked);
-  void SetMenuChecked(bool checked);
-  void btn_gen_saveClick();
-  void btn_gen_cancelClick();
+  // The general page (TabSheet1); its view sends the page's events through the event boundary.
+  GeneralPage& general_page() { return general_page_; }
 
   void NoticeClick();
   void DownloadNoticeTimerTimer();

@@ -107,9 +107,9 @@ TEST_F(OrvanelFormTest, FirstStartRunsEveryStepInOrder) {
   EXPECT_EQ(Settings().ReadString("path"), "C:\\Orvanel\\");
   EXPECT_EQ(RunValue(), kExe);
   EXPECT_TRUE(MenuKeysPresent());
-  EXPECT_TRUE(form.general_page().auto_start_checked);
-  EXPECT_TRUE(form.general_page().menu_checked);
-  EXPECT_FALSE(form.general_page().save_enabled);
+  EXPECT_TRUE(form.general_page().state().auto_start_checked);
+  EXPECT_TRUE(form.general_page().state().menu_checked);
+  EXPECT_FALSE(form.general_page().state().save_enabled);
   EXPECT_TRUE(timers.IsRunning(TimerId::DownloadNotice));
   EXPECT_FALSE(timers.IsRunning(TimerId::CheckOnline));
   EXPECT_EQ(form.active_page(), 0);
@@ -188,11 +188,11 @@ TEST_F(OrvanelFormTest, ClosingGoesOnPastFailingStepsShowingEachOnce) {
 
 TEST_F(OrvanelFormTest, ApplyAndExitKeepTheSystemInStep) {
   form.FormCreate();
-  form.chkAutoStartMouseDown();
-  form.SetMenuChecked(false);
-  form.btn_gen_saveClick();
+  form.general_page().chkAutoStartMouseDown();
+  form.general_page().SetMenuChecked(false);
+  form.general_page().btn_gen_saveClick();
   EXPECT_TRUE(MenuKeysAbsent());
-  EXPECT_FALSE(form.general_page().save_enabled);
+  EXPECT_FALSE(form.general_page().state().save_enabled);
   form.item_exitClick();
   EXPECT_TRUE(window.closed);  // the window layer then runs FormClose
   form.FormClose();
@@ -204,12 +204,12 @@ TEST_F(OrvanelFormTest, ApplyAndExitKeepTheSystemInStep) {
 
 TEST_F(OrvanelFormTest, GeneralPageErrorShowsOnceAndLeavesTheButtonsOn) {
   form.FormCreate();
-  form.chkAutoStartMouseDown();
+  form.general_page().chkAutoStartMouseDown();
   reg.FailWritesFrom(1);
-  form.btn_gen_saveClick();
+  form.Guarded([&] { form.general_page().btn_gen_saveClick(); });
   EXPECT_EQ(Texts(), (std::vector<std::string>{"Failed to set data for 'TavroselOrvanel'"}));
-  EXPECT_TRUE(form.general_page().save_enabled);
-  EXPECT_TRUE(form.general_page().cancel_enabled);
+  EXPECT_TRUE(form.general_page().state().save_enabled);
+  EXPECT_TRUE(form.general_page().state().cancel_enabled);
 }
 
 TEST_F(OrvanelFormTest, TreeShowsPagesAndRunsTheirShowEvents) {
@@ -252,6 +252,13 @@ TEST_F(OrvanelFormTest, TrayCommands) {
   EXPECT_EQ(shell.calls[1].file, "msinfo32.exe");
   EXPECT_EQ(shell.calls[1].parameters, "");
   EXPECT_EQ(shell.calls[1].show, ShowCommand::Hide);
+}
+
+TEST_F(OrvanelFormTest, ShowingTheWindowReloadsTheCurrentPageWhenItHasAShowEvent) {
+  form.FormShow();  // the general page has none
+  form.MenuTreeChange(kMenuExtPageIndex);
+  form.FormShow();
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"shown 5", "shown 5"}));
 }
 
 class FixedHistory : public BlockedWindowHistory {

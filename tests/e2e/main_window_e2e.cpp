@@ -190,16 +190,28 @@ TEST_F(MainWindowE2e, ScreenshotOfTheMainWindow) {
   GetClientRect(main_, &client);
   POINT bottom_left{0, client.bottom - 12};
   ClientToScreen(main_, &bottom_left);
-  bool red = WaitUntil(
+  // The general page's check boxes are painted once dark caption text shows in the page area.
+  POINT page_top_left{152, 8};
+  ClientToScreen(main_, &page_top_left);
+  bool red = false, page_painted = false;
+  WaitUntil(
       [&] {
         if (!CaptureDesktop(&shot)) return false;
+        red = page_painted = false;
         for (int y = bottom_left.y; y < bottom_left.y + 12 && y < shot.height; ++y)
           for (int x = bottom_left.x; x < bottom_left.x + client.right && x < shot.width; ++x)
-            if (PixelAt(shot, x, y) == RGB(0xFF, 0, 0)) return true;
-        return false;
+            if (PixelAt(shot, x, y) == RGB(0xFF, 0, 0)) red = true;
+        for (int y = page_top_left.y; y < page_top_left.y + 60 && y < shot.height; ++y)
+          for (int x = page_top_left.x; x < page_top_left.x + 300 && x < shot.width; ++x) {
+            const COLORREF c = PixelAt(shot, x, y);
+            if (GetRValue(c) < 0x40 && GetGValue(c) < 0x40 && GetBValue(c) < 0x40)
+              page_painted = true;
+          }
+        return red && page_painted;
       },
       kTimeoutMs);
   EXPECT_TRUE(red) << "no red notice text at the bottom of the window";
+  EXPECT_TRUE(page_painted) << "the general page's controls did not paint";
   const std::string path = SaveScreenshot(shot, "main_window");
   EXPECT_FALSE(path.empty());
   std::cout << "screenshot: " << path << std::endl;

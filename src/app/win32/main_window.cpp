@@ -2,11 +2,11 @@
 
 #include <commctrl.h>
 
+#include "app/win32/page_views.h"
+#include "app/win32/resource.h"
 #include "popup_blocker/ad_messages.h"
 #include "shell/error_display.h"
 #include "shell/tray_menu.h"
-#include "shell/win32/mouse_press.h"
-#include "app/win32/resource.h"
 
 namespace orv {
 
@@ -21,18 +21,11 @@ constexpr int kLeft = 239, kTop = 177, kWidth = 599, kHeight = 387;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME |
                          WS_CLIPCHILDREN;
 constexpr int kNoticeHeight = 12;
-// TabSheet2, the ad-blocker page.
-constexpr int kAdPageIndex = 1;
 constexpr RECT kTreeRect{8, 8, 8 + 129, 8 + 337};
 constexpr RECT kPageRect{152, 8, 152 + 425, 8 + 337};
 constexpr int kTreeIndent = 19;
 // The sheets of a page control with button-style tabs sit inside this margin.
 constexpr int kSheetMargin = 4;
-// General page (TabSheet1), relative to its sheet.
-constexpr RECT kAutoStartRect{16, 12, 16 + 201, 12 + 17};
-constexpr RECT kMenuRect{16, 40, 16 + 209, 40 + 17};
-constexpr RECT kSaveRect{16, 280, 16 + 81, 280 + 25};
-constexpr RECT kCancelRect{128, 280, 128 + 81, 280 + 25};
 
 // Control ids; 1 and 2 (IDOK, IDCANCEL) stay free for the dialog keys.
 enum ControlId : int {
@@ -40,10 +33,6 @@ enum ControlId : int {
   kIdNotice = 11,
   kIdPageHost = 12,
   kIdSheetFirst = 100,  // + page index
-  kIdAutoStart = 201,
-  kIdMenu = 202,
-  kIdGenSave = 203,
-  kIdGenCancel = 204,
 };
 
 int ScreenDpi() {
@@ -102,10 +91,11 @@ bool MainWindow::RegisterClasses(HINSTANCE instance) {
   wc.lpszClassName = kFormClassName;
   if (!RegisterClassExA(&wc)) return false;
 
-  // The page control and its sheets: plain containers in the face colour.
+  // The page control and its sheets: plain containers in the face colour (each page's view
+  // fills its sheet with a container of its own, which gets the controls' notifications).
   WNDCLASSEXA host{};
   host.cbSize = sizeof(host);
-  host.lpfnWndProc = &MainWindow::SheetProc;
+  host.lpfnWndProc = &DefWindowProcA;
   host.hInstance = instance;
   host.hCursor = wc.hCursor;
   host.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -175,7 +165,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       return 0;
     case WM_SHOWWINDOW:
-      if (wparam) form_.FormShow();
+      if (wparam) {
+        form_.FormShow();
+        RefreshPages();
+      }
       return 0;
     case WM_COMMAND:
       OnCommand(wparam, lparam);
@@ -214,7 +207,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_AD_ADDURL:
     case WM_AD_SCAN:
       app_.OnPrivateMessage(message, wparam);
-      RefreshAdPage();
+      RefreshPages();
       return 0;
     case WM_ACTIVATE:
       // Keyboard focus comes back to the control that had it, at first the tree.
@@ -259,11 +252,9 @@ void MainWindow::OnCreate() {
   // The icon is in the tray from window creation, whatever the start-up sequence does.
   tray_.SetIcon(small_icon_);
   tray_.Add();
-  ad_view_ = std::make_unique<win32::AdPageView>(sheets_[kAdPageIndex], font_.get(), dpi_, app_);
-  if (hooks_.build_page_views) RunEventHandler(boxes_, [this] { hooks_.build_page_views(); });
+  CreatePageViews();
   form_.FormCreate();
-  RefreshGeneralPage();
-  RefreshAdPage();
+  RefreshPages();
   SetPropA(hwnd_, kStartedProperty, reinterpret_cast<HANDLE>(1));
 }
 
@@ -296,7 +287,6 @@ void MainWindow::CreateControls() {
 
   page_host_ = child(WS_EX_CONTROLPARENT, kPageHostClass, "MainPage", 0, kPageRect, hwnd_,
                      kIdPageHost);
-  SetWindowLongPtrA(page_host_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   const int sheet_width = kPageRect.right - kPageRect.left - 2 * kSheetMargin;
   const int sheet_height = kPageRect.bottom - kPageRect.top - 2 * kSheetMargin;
   for (int i = 0; i < kPageCount; ++i) {
@@ -307,32 +297,19 @@ void MainWindow::CreateControls() {
                                  page_host_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdSheetFirst + i)),
                                  instance_, nullptr);
-    SetWindowLongPtrA(sheets_[i], GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
-  CreateGeneralPage(sheets_[kGeneralPageIndex]);
   ApplyFont(font_.get());
   ShowSheet(kGeneralPageIndex);
 }
 
-void MainWindow::CreateGeneralPage(HWND sheet) {
-  auto control = [&](const char* cls, const char* text, DWORD style, const RECT& r, int id) {
-    return CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, Scale(r.left),
-                           Scale(r.top), Scale(r.right - r.left), Scale(r.bottom - r.top), sheet,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-  };
-  chk_auto_start_ = control("BUTTON", kAutoStartCaption, BS_AUTOCHECKBOX, kAutoStartRect,
-                            kIdAutoStart);
-  chk_menu_ = control("BUTTON", kMenuCaption, BS_AUTOCHECKBOX, kMenuRect, kIdMenu);
-  btn_gen_save_ = control("BUTTON", kApplyCaption, BS_PUSHBUTTON | WS_DISABLED, kSaveRect,
-                          kIdGenSave);
-  btn_gen_cancel_ = control("BUTTON", kCancelCaption, BS_PUSHBUTTON | WS_DISABLED, kCancelRect,
-                            kIdGenCancel);
-  // A mouse press on either box is the user starting an edit; the keyboard is not.
-  for (HWND box : {chk_auto_start_, chk_menu_}) {
-    win32::NotifyMousePress(box, [this] {
-      form().chkAutoStartMouseDown();
-      RefreshGeneralPage();
-    });
+void MainWindow::CreatePageViews() {
+  win32::PageContext context;
+  context.font = font_.get();
+  context.dpi = dpi_;
+  context.run = [this](const std::function<void()>& work) { return app_.Run(work); };
+  for (const win32::PageViewRow& row : win32::PageViewRows()) {
+    context.sheet = sheets_[row.page];
+    views_[row.page] = row.make(context, app_);
   }
 }
 
@@ -361,20 +338,9 @@ void MainWindow::LayoutNotice() {
   MoveWindow(notice_, 0, client.bottom - height, client.right, height, TRUE);
 }
 
-HWND MainWindow::PageSheet(int index) const {
-  return index >= 0 && index < kPageCount ? sheets_[index] : nullptr;
-}
-
-void MainWindow::AttachPageView(int index, win32::PageView* view) {
-  if (index >= 0 && index < kPageCount) page_views_[index] = view;
-}
-
-void MainWindow::SetNoticeText(const std::string& text) {
-  if (notice_) SetWindowTextA(notice_, text.c_str());
-}
-
-void MainWindow::RefreshAdPage() {
-  if (ad_view_) ad_view_->Refresh();
+void MainWindow::RefreshPages() {
+  for (auto& view : views_)
+    if (view) view->Refresh();
 }
 
 void MainWindow::ShowSheet(int index) {
@@ -401,30 +367,7 @@ void MainWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
     SendMessageA(parent, WM_COMMAND, wparam, lparam);
     return;
   }
-  // The same for a view attached to a sheet (one the sheet already asked declines again).
-  for (int i = 0; i < kPageCount; ++i) {
-    LRESULT ignored = 0;
-    if (parent == sheets_[i] && page_views_[i] &&
-        page_views_[i]->HandleSheetMessage(parent, WM_COMMAND, wparam, lparam, &ignored))
-      return;
-  }
-  if (control == notice_) {
-    if (code == STN_CLICKED) form_.NoticeClick();
-    return;
-  }
-  if (code != BN_CLICKED) return;
-  if (control == chk_auto_start_) {
-    form_.SetAutoStartChecked(SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED);
-  } else if (control == chk_menu_) {
-    form_.SetMenuChecked(SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED);
-  } else if (control == btn_gen_save_) {
-    form_.btn_gen_saveClick();
-  } else if (control == btn_gen_cancel_) {
-    form_.btn_gen_cancelClick();
-  } else {
-    return;
-  }
-  RefreshGeneralPage();
+  if (control == notice_ && code == STN_CLICKED) form_.NoticeClick();
 }
 
 void MainWindow::OnMenuCommand(UINT id) {
@@ -438,7 +381,7 @@ void MainWindow::OnMenuCommand(UINT id) {
   }
   if (id >= kCmdBlockedFirst && id <= kCmdBlockedLast) {
     app_.BlockedHistoryItemClick(static_cast<int>(id - kCmdBlockedFirst));
-    RefreshAdPage();
+    RefreshPages();
   }
 }
 
@@ -460,14 +403,7 @@ void MainWindow::OnTreeSelectionChanged(HTREEITEM item) {
     ++index;
   form_.MenuTreeChange(index);
   ShowSheet(form_.active_page());
-}
-
-void MainWindow::RefreshGeneralPage() {
-  const GeneralPageState& state = form_.general_page();
-  SendMessageA(chk_auto_start_, BM_SETCHECK, state.auto_start_checked ? BST_CHECKED : BST_UNCHECKED, 0);
-  SendMessageA(chk_menu_, BM_SETCHECK, state.menu_checked ? BST_CHECKED : BST_UNCHECKED, 0);
-  EnableWindow(btn_gen_save_, state.save_enabled);
-  EnableWindow(btn_gen_cancel_, state.cancel_enabled);
+  RefreshPages();
 }
 
 void MainWindow::OnClose() {
@@ -539,34 +475,6 @@ void MainWindow::Hide() { ShowWindow(hwnd_, SW_HIDE); }
 void MainWindow::Close() {
   // Posted, so the shut-down sequence never runs inside the handler (or menu) that asked.
   PostMessageA(hwnd_, WM_CLOSE, 0, 0);
-}
-
-// ---- child windows ----
-
-// The page control and its sheets: a sheet's attached view sees the sheet's messages first;
-// control messages it leaves go on to the main window, as they would in a form.
-LRESULT CALLBACK MainWindow::SheetProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self || !self->hwnd_) return DefWindowProcA(hwnd, message, wparam, lparam);
-  const int index = GetDlgCtrlID(hwnd) - kIdSheetFirst;
-  if (index >= 0 && index < kPageCount && self->page_views_[index]) {
-    LRESULT result = 0;
-    if (self->page_views_[index]->HandleSheetMessage(hwnd, message, wparam, lparam, &result))
-      return result;
-  }
-  switch (message) {
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-      return SendMessageA(self->hwnd_, message, wparam, lparam);
-    default:
-      return DefWindowProcA(hwnd, message, wparam, lparam);
-  }
 }
 
 }  // namespace orv

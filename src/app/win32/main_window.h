@@ -1,14 +1,13 @@
 #pragma once
 // The program's one window, class TOrvanelForm: the navigation tree, the ten page sheets, the
-// notice line, the tray icon and its menu, and the ad-blocker page. It owns the Windows services
-// and the application (OrvanelApp: form, ad-blocker page, blocking engine), hands every event to
-// it and shows what it says. Outside components find the window by class name and caption, both
-// final from the window's creation to its end.
+// notice line, the tray icon and its menu. It owns the Windows services and the application
+// (OrvanelApp), hands every event to it and shows what it says. The pages' controls are their
+// views' (page_views.h), built on the sheets at creation. Outside components find the window by
+// class name and caption, both final from the window's creation to its end.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -22,7 +21,6 @@
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_sound.h"
 #include "platform/win32/win32_timers.h"
-#include "popup_blocker/win32/ad_page_view.h"
 #include "app/orvanel_app.h"
 #include "shell/orvanel_form.h"
 #include "shell/win32/gdi_objects.h"
@@ -48,13 +46,6 @@ enum TrayCommand : UINT {
 // the window handles its messages. Tools that start the program wait for it.
 inline constexpr char kStartedProperty[] = "OrvanelStarted";
 
-// Work wired in from outside the window: the pages built elsewhere.
-struct MainWindowHooks {
-  // Once the sheets exist, before the start-up sequence: builds pages' controls on their
-  // sheets (PageSheet, AttachPageView).
-  std::function<void()> build_page_views;
-};
-
 class MainWindow : public AppWindow {
  public:
   // exe_path: the executable's full path, from which the program folder is made.
@@ -63,13 +54,7 @@ class MainWindow : public AppWindow {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // Wire these before Create().
   OrvanelApp& app() { return app_; }
-  OrvanelForm& form() { return form_; }
-  MainWindowHooks& hooks() { return hooks_; }
-  TrayIcon& tray() { return tray_; }
-  MessageBoxes& boxes() { return boxes_; }
-  Shell& shell() { return shell_; }
 
   // Registers the class and creates the window hidden, running the start-up sequence: the
   // program lives in the tray until the user shows it. False when the window could not be made.
@@ -79,15 +64,8 @@ class MainWindow : public AppWindow {
   // Runs until the window is destroyed; returns the exit code.
   int RunMessageLoop();
 
-  // TabSheet1 .. TabSheet10 (index 0 to 9), for the pages' own controls; nullptr before Create().
-  HWND PageSheet(int index) const;
-  // The view gets its sheet's messages first; it must live as long as the window.
-  void AttachPageView(int index, win32::PageView* view);
-  // The font of every control (the form's font).
-  HFONT font() const { return font_.get(); }
   // Scales a length given at 96 dots per inch to the screen's.
   int Scale(int pixels) const;
-  void SetNoticeText(const std::string& text);
 
   // AppWindow
   void PostToSelf(unsigned message, unsigned long long wparam = 0) override;
@@ -97,19 +75,18 @@ class MainWindow : public AppWindow {
 
  private:
   static LRESULT CALLBACK WindowProcThunk(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK SheetProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   static bool RegisterClasses(HINSTANCE instance);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
   void OnCreate();
   void CreateControls();
-  void CreateGeneralPage(HWND sheet);
+  void CreatePageViews();
   void SetUpWindow();
   void ApplyFont(HFONT font);
   void LayoutNotice();
   void ShowSheet(int index);
-  void RefreshGeneralPage();
-  void RefreshAdPage();
+  // Redraws every page's controls from its page object.
+  void RefreshPages();
   void OnCommand(WPARAM wparam, LPARAM lparam);
   bool IsOwnContainer(HWND window) const;
   void OnMenuCommand(UINT id);
@@ -136,8 +113,8 @@ class MainWindow : public AppWindow {
   Win32BrowserWindows browsers_;
   OrvanelApp app_;
   OrvanelForm& form_;
-  MainWindowHooks hooks_;
-  std::unique_ptr<win32::AdPageView> ad_view_;  // TabSheet2; its controls go with the window
+  // The pages' controls, by page index; their windows go with the sheets.
+  std::array<std::unique_ptr<win32::PageView>, kPageCount> views_;
 
   std::unique_ptr<win32::SkinnedMenu> menu_;
   win32::UniqueFont font_;
@@ -147,11 +124,6 @@ class MainWindow : public AppWindow {
   HWND tree_ = nullptr;
   HWND page_host_ = nullptr;
   std::array<HWND, kPageCount> sheets_{};
-  std::array<win32::PageView*, kPageCount> page_views_{};
-  HWND chk_auto_start_ = nullptr;
-  HWND chk_menu_ = nullptr;
-  HWND btn_gen_save_ = nullptr;
-  HWND btn_gen_cancel_ = nullptr;
 
   HWND focus_ = nullptr;     // control with the focus when the window was last deactivated
   bool closing_ = false;    // the shut-down sequence runs or ran

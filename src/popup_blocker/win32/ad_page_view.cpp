@@ -4,14 +4,11 @@
 
 #include <algorithm>
 
-#include "app/orvanel_app.h"
 #include "shell/win32/mouse_press.h"
 
 namespace orv::win32 {
 
 namespace {
-
-const char kViewClass[] = "TAdPageView";
 
 const char kInfoCaption[] = "可使用 * 及 ?  通配符。要保存修改后的设置请按“保存设置”按钮。";
 const char* const kSheetCaptions[] = {"黑名单", "白名单", "临时白名单"};
@@ -61,72 +58,30 @@ enum ControlId : int {
   kIdCancel = 83,
 };
 
-HINSTANCE ModuleInstance() { return GetModuleHandleA(nullptr); }
-
-bool RegisterViewClass(WNDPROC proc) {
-  WNDCLASSEXA existing{};
-  existing.cbSize = sizeof(existing);
-  if (GetClassInfoExA(ModuleInstance(), kViewClass, &existing)) return true;
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = proc;
-  wc.hInstance = ModuleInstance();
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kViewClass;
-  return RegisterClassExA(&wc) != 0;
-}
-
-BOOL CALLBACK SetFontOnChild(HWND child, LPARAM font) {
-  SendMessageA(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
-  return TRUE;
-}
-
 }  // namespace
 
-AdPageView::AdPageView(HWND sheet, HFONT font, int dpi, AdPage& page, EventRunner run)
-    : page_(page), run_(std::move(run)), dpi_(dpi > 0 ? dpi : 96) {
-  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
-  InitCommonControlsEx(&icc);
-  if (!RegisterViewClass(&AdPageView::WindowProc)) return;
-  CreateControls(sheet, font);
+AdPageView::AdPageView(const PageContext& context, AdPage& page)
+    : PageView(context), page_(page) {
+  if (!CreateContainer()) return;
+  CreateControls();
   Refresh();
 }
 
-AdPageView::AdPageView(HWND sheet, HFONT font, int dpi, OrvanelApp& app)
-    : AdPageView(sheet, font, dpi, app.ad_page(),
-                 [&app](const std::function<void()>& work) { return app.Run(work); }) {}
-
-AdPageView::~AdPageView() {
-  if (container_) DestroyWindow(container_);
-}
-
-void AdPageView::CreateControls(HWND sheet, HFONT font) {
-  RECT client{};
-  GetClientRect(sheet, &client);
-  // Container and sheets are windows of the view's own class: `this` arrives at WM_NCCREATE.
-  container_ = CreateWindowExA(WS_EX_CONTROLPARENT, kViewClass, "", WS_CHILD | WS_VISIBLE |
-                                   WS_CLIPCHILDREN, 0, 0, client.right, client.bottom, sheet,
-                               nullptr, ModuleInstance(), this);
-  if (!container_) return;
-  alive_ = true;
-
+void AdPageView::CreateControls() {
+  HWND container = handle();
   auto make = [&](DWORD ex_style, const char* cls, const char* text, DWORD style, const RECT& r,
                   HWND parent, int id) {
-    return CreateWindowExA(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, Scale(r.left),
-                           Scale(r.top), Scale(r.right - r.left), Scale(r.bottom - r.top), parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ModuleInstance(),
-                           nullptr);
+    return CreateControl(ex_style, cls, text, style, r, parent, id);
   };
   auto button = [&](const char* text, int left, int top, HWND parent, int id) {
-    return make(0, "BUTTON", text, WS_TABSTOP | BS_PUSHBUTTON,
-                RECT{left, top, left + kButtonWidth, top + kButtonHeight}, parent, id);
+    return CreateButton(text, RECT{left, top, left + kButtonWidth, top + kButtonHeight}, parent,
+                        id);
   };
 
-  info_ = make(0, "STATIC", kInfoCaption, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kInfoRect, container_,
+  info_ = make(0, "STATIC", kInfoCaption, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kInfoRect, container,
                kIdInfo);
   page_control_ = make(0, WC_TABCONTROLA, "PageKillAd",
-                       WS_TABSTOP | TCS_BUTTONS | TCS_FLATBUTTONS, kPageControlRect, container_,
+                       WS_TABSTOP | TCS_BUTTONS | TCS_FLATBUTTONS, kPageControlRect, container,
                        kIdPageControl);
   for (int i = 0; i < kLists; ++i) {
     TCITEMA tab{};
@@ -136,13 +91,7 @@ void AdPageView::CreateControls(HWND sheet, HFONT font) {
 
     const AdList list = ListAt(i);
     // Sheets sit below the button row (flat-button tabs draw no frame around their sheets).
-    sheets_[i] = CreateWindowExA(WS_EX_CONTROLPARENT, kViewClass, kSheetCaptions[i],
-                                 WS_CHILD | WS_CLIPCHILDREN, Scale(kSheetRect.left),
-                                 Scale(kSheetRect.top),
-                                 Scale(kSheetRect.right - kSheetRect.left),
-                                 Scale(kSheetRect.bottom - kSheetRect.top), container_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdSheetFirst + i)),
-                                 ModuleInstance(), this);
+    sheets_[i] = CreatePanel(container, kSheetRect, kIdSheetFirst + i, kSheetCaptions[i]);
     HWND s = sheets_[i];
     const bool temp = list == AdList::Temp;
     make(0, "STATIC", kSheetInfoCaptions[i],
@@ -178,25 +127,22 @@ void AdPageView::CreateControls(HWND sheet, HFONT font) {
   // A mouse press on either box is the user starting an edit; the keyboard is not.
   for (HWND box : {chk_kill_ad_, chk_notice_}) {
     NotifyMousePress(box, [this] {
-      if (!alive_) return;
-      run_([this] { page_.chkKillADMouseDown(); });
+      if (!alive()) return;
+      Run([this] { page_.chkKillADMouseDown(); });
       Refresh();
     });
   }
 
-  btn_save_ = make(0, "BUTTON", kApplyCaption, WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, kSaveRect,
-                   container_, kIdSave);
-  btn_cancel_ = make(0, "BUTTON", kCancelCaption, WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED,
-                     kCancelRect, container_, kIdCancel);
-
-  if (font) EnumChildWindows(container_, SetFontOnChild, reinterpret_cast<LPARAM>(font));
+  btn_save_ = CreateButton(kApplyCaption, kSaveRect, container, kIdSave, WS_DISABLED);
+  btn_cancel_ = CreateButton(kCancelCaption, kCancelRect, container, kIdCancel, WS_DISABLED);
+  ApplyFont();
   ShowSheet(0);
 }
 
 // ---- refresh ----
 
 void AdPageView::Refresh() {
-  if (!alive_) return;
+  if (!alive()) return;
   refreshing_ = true;
   for (int i = 0; i < kLists; ++i) {
     SyncItems(i);
@@ -298,18 +244,17 @@ int AdPageView::ListIndexOf(HWND control) const {
   return -1;
 }
 
-void AdPageView::OnCommand(HWND control, int code) {
-  if (code != BN_CLICKED || !control) return;
-  const int id = GetDlgCtrlID(control);
+void AdPageView::OnCommand(HWND, int id, int code) {
+  if (code != BN_CLICKED) return;
   if (id >= kIdAddFirst && id < kIdAddFirst + kLists) {
     const AdList list = ListAt(id - kIdAddFirst);
     int row = -1;
-    run_([&] { row = list == AdList::Black ? page_.KillAd_AddClick() : page_.KillAd_Add2Click(); });
+    Run([&] { row = list == AdList::Black ? page_.KillAd_AddClick() : page_.KillAd_Add2Click(); });
     Refresh();
     StartEditing(list, row);
   } else if (id >= kIdDeleteFirst && id < kIdDeleteFirst + kLists) {
     const AdList list = ListAt(id - kIdDeleteFirst);
-    run_([&] {
+    Run([&] {
       if (list == AdList::Black) page_.KillAd_DelClick();
       else if (list == AdList::White) page_.KillAd_Del2Click();
       else page_.KillAd_Del3Click();
@@ -318,20 +263,20 @@ void AdPageView::OnCommand(HWND control, int code) {
   } else if (id >= kIdEditFirst && id < kIdEditFirst + kLists) {
     const AdList list = ListAt(id - kIdEditFirst);
     int row = -1;
-    run_([&] {
+    Run([&] {
       row = list == AdList::Black   ? page_.KillAd_EditClick()
             : list == AdList::White ? page_.KillAd_Edit2Click()
                                     : page_.KillAd_Edit3Click();
     });
     StartEditing(list, row);
   } else if (id == kIdKillAd || id == kIdNotice) {
-    run_([&] { page_.ToggleSwitch(id == kIdKillAd ? AdSwitch::KillAD : AdSwitch::KillAdNotice); });
+    Run([&] { page_.ToggleSwitch(id == kIdKillAd ? AdSwitch::KillAD : AdSwitch::KillAdNotice); });
     Refresh();
   } else if (id == kIdSave) {
-    run_([&] { page_.btn_ad_saveClick(); });
+    Run([&] { page_.btn_ad_saveClick(); });
     Refresh();
   } else if (id == kIdCancel) {
-    run_([&] { page_.btn_ad_cancelClick(); });
+    Run([&] { page_.btn_ad_cancelClick(); });
     Refresh();
   }
 }
@@ -352,9 +297,9 @@ LRESULT AdPageView::OnNotify(const NMHDR& header) {
       const bool is = change.uNewState & LVIS_SELECTED;
       AdListView& view = page_.View(ListAt(list));
       if (is && !was) {
-        run_([&] { view.Select(change.iItem); });
+        Run([&] { view.Select(change.iItem); });
       } else if (was && !is && (change.iItem < 0 || view.selected == change.iItem)) {
-        run_([&] { view.Select(-1); });
+        Run([&] { view.Select(-1); });
       }
       return 0;
     }
@@ -397,44 +342,9 @@ LRESULT AdPageView::OnEndLabelEdit(int list, int item, const char* text) {
   if (!text) return FALSE;
   bool accepted = false;
   const std::string caption = text;
-  run_([&] { accepted = page_.EndEdit(ListAt(list), item, caption); });
+  Run([&] { accepted = page_.EndEdit(ListAt(list), item, caption); });
   Refresh();
   return accepted ? TRUE : FALSE;
-}
-
-// ---- window procedures ----
-
-LRESULT CALLBACK AdPageView::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  AdPageView* self;
-  if (message == WM_NCCREATE) {
-    self = static_cast<AdPageView*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else {
-    self = reinterpret_cast<AdPageView*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  }
-  if (!self) return DefWindowProcA(hwnd, message, wparam, lparam);
-  return self->HandleMessage(hwnd, message, wparam, lparam);
-}
-
-LRESULT AdPageView::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  switch (message) {
-    case WM_COMMAND:
-      if (alive_) OnCommand(reinterpret_cast<HWND>(lparam), HIWORD(wparam));
-      return 0;
-    case WM_NOTIFY:
-      return alive_ ? OnNotify(*reinterpret_cast<const NMHDR*>(lparam)) : 0;
-    case WM_DESTROY:
-      // The controls go after the container: their last notifications are not events.
-      if (hwnd == container_) alive_ = false;
-      break;
-    case WM_NCDESTROY:
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-      if (hwnd == container_) container_ = nullptr;
-      break;
-    default:
-      break;
-  }
-  return DefWindowProcA(hwnd, message, wparam, lparam);
 }
 
 }  // namespace orv::win32

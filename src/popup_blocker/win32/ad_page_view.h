@@ -1,45 +1,27 @@
 #pragma once
 // The controls of the ad-blocker page (TabSheet2): the inner page control PageKillAd with its
 // three sheets, the list views blacklist, WhiteList and TempWhiteList, their buttons, the two
-// switches and apply/cancel. The controls live in a container window of their own that fills the
-// host's sheet, so every notification of them comes here; each event goes to the AdPage at the
-// event boundary and the controls are then redrawn from the page's state.
+// switches and apply/cancel. Each event goes to the AdPage at the event boundary and the controls
+// are then redrawn from the page's state.
 #include <windows.h>
 
 #include <array>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "popup_blocker/ad_page.h"
-
-namespace orv {
-class OrvanelApp;
-}
+#include "shell/win32/page_view.h"
 
 namespace orv::win32 {
 
-// Runs one page event at the event boundary (an error is shown once); false when it failed.
-using EventRunner = std::function<bool(const std::function<void()>&)>;
-
-class AdPageView {
+class AdPageView : public PageView {
  public:
-  // Builds the page inside `sheet` (the host's TabSheet2), filling its client area. Lengths are
-  // designed at 96 dots per inch and scaled to `dpi`. `font` may be null (the system font).
-  AdPageView(HWND sheet, HFONT font, int dpi, AdPage& page, EventRunner run);
-  // The same, bound to the application's page and event boundary.
-  AdPageView(HWND sheet, HFONT font, int dpi, OrvanelApp& app);
-  ~AdPageView();
-  AdPageView(const AdPageView&) = delete;
-  AdPageView& operator=(const AdPageView&) = delete;
+  // Builds the page on its sheet (TabSheet2). Lengths are designed at 96 dots per inch.
+  AdPageView(const PageContext& context, AdPage& page);
 
   // Redraws everything from the page: the three lists (only rows that differ are touched), the
-  // selections, the check boxes and the enabled state of apply and cancel. Call it after
-  // anything outside the page's own controls changed the page (loading, the blocking engine).
-  void Refresh();
-
-  // The container window (child of the sheet); null once destroyed with its parent.
-  HWND handle() const { return container_; }
+  // selections, the check boxes and the enabled state of apply and cancel.
+  void Refresh() override;
 
   // Controls, for the host and for tests.
   HWND ListViewOf(AdList list) const { return lists_[Index(list)]; }
@@ -60,13 +42,9 @@ class AdPageView {
   static int Index(AdList list) { return static_cast<int>(list); }
   static AdList ListAt(int index) { return static_cast<AdList>(index); }
 
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-
-  void CreateControls(HWND sheet, HFONT font);
-  int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
-  void OnCommand(HWND control, int code);
-  LRESULT OnNotify(const NMHDR& header);
+  void CreateControls();
+  void OnCommand(HWND control, int id, int code) override;
+  LRESULT OnNotify(const NMHDR& header) override;
   LRESULT OnEndLabelEdit(int list, int item, const char* text);
   void OnBeginLabelEdit(int list, int item);
   void ShowSheet(int index);
@@ -77,12 +55,8 @@ class AdPageView {
   int ListIndexOf(HWND control) const;
 
   AdPage& page_;
-  EventRunner run_;
-  int dpi_;
-  bool alive_ = false;       // between creation and WM_DESTROY of the container
   bool refreshing_ = false;  // selection changes made by Refresh are not the user's
 
-  HWND container_ = nullptr;
   HWND info_ = nullptr;
   HWND page_control_ = nullptr;
   std::array<HWND, kLists> sheets_{};

@@ -146,16 +146,18 @@ class AdPageViewTest : public ::testing::Test {
     registry_.values[settings::kAllowKillAD] = Dword(1);
     registry_.values[settings::kKillAdNotice] = Dword(0);
     page_.LoadAdPage();
-    view_ = std::make_unique<AdPageView>(host_.sheet(), nullptr, 96, page_,
-                                         [this](const std::function<void()>& work) {
-                                           try {
-                                             work();
-                                             return true;
-                                           } catch (const std::exception& e) {
-                                             errors_.push_back(e.what());
-                                             return false;
-                                           }
-                                         });
+    PageContext context;
+    context.sheet = host_.sheet();
+    context.run = [this](const std::function<void()>& work) {
+      try {
+        work();
+        return true;
+      } catch (const std::exception& e) {
+        errors_.push_back(e.what());
+        return false;
+      }
+    };
+    view_ = std::make_unique<AdPageView>(context, page_);
   }
 
   HWND black() const { return view_->ListViewOf(AdList::Black); }
@@ -343,13 +345,16 @@ TEST(AdPageViewLifetime, AViewOutlivedByItsWindowOrOutlivingItIsSafe) {
   Win32FileSystem files;
   SettingsKeyOnly registry;
   AdPage page(files, registry, folder.path() + "\\");
-  auto run = [](const std::function<void()>& work) {
+  PageContext context;
+  context.run = [](const std::function<void()>& work) {
     work();
     return true;
   };
   {
     HostWindow host;
-    AdPageView view(host.sheet(), nullptr, 144, page, run);
+    context.sheet = host.sheet();
+    context.dpi = 144;
+    AdPageView view(context, page);
     // Scaled by 1.5: apply sits at 16 x 280 design pixels.
     RECT r{};
     GetWindowRect(view.apply_button(), &r);
@@ -359,7 +364,9 @@ TEST(AdPageViewLifetime, AViewOutlivedByItsWindowOrOutlivingItIsSafe) {
     EXPECT_EQ(r.right - r.left, 122);  // 81 x 1.5 rounded
   }  // the view goes first and takes its controls with it
   HostWindow host;
-  auto view = std::make_unique<AdPageView>(host.sheet(), nullptr, 96, page, run);
+  context.sheet = host.sheet();
+  context.dpi = 96;
+  auto view = std::make_unique<AdPageView>(context, page);
   DestroyWindow(host.top());
   EXPECT_EQ(view->handle(), nullptr);
   page.blacklist.Append("x");

@@ -1,0 +1,29 @@
+#include "app/win32/page_views.h"
+
+#include "popup_blocker/win32/ad_page_view.h"
+#include "shell/win32/general_page_view.h"
+
+namespace orv::win32 {
+
+namespace {
+
+// A view of type View over the page object that page_of finds in the application.
+template <typename View, auto page_of>
+std::unique_ptr<PageView> Make(const PageContext& context, OrvanelApp& app) {
+  return std::make_unique<View>(context, page_of(app));
+}
+
+GeneralPage& General(OrvanelApp& app) { return app.form().general_page(); }
+AdPage& Ad(OrvanelApp& app) { return app.ad_page(); }
+
+}  // namespace
+
+const std::vector<PageViewRow>& PageViewRows() {
+  static const std::vector<PageViewRow> rows{
+      {kGeneralPageIndex, &Make<GeneralPageView, General>},
+      {kAdPageIndex, &Make<AdPageView, Ad>},
+  };
+  return rows;
+}
+
+}  // namespace orv::win32
