@@ -12,8 +12,8 @@
 
 #include "platform/memory/memory_files.h"
 #include "popup_blocker/ini_array.h"
-#include "delivered_list_bench.h"
 #include "scan_bench.h"
+#include "delivered_list_bench.h"
 
 namespace {
 
