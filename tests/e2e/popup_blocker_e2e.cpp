@@ -261,13 +261,13 @@ TEST_F(PopupBlockerE2e, AnAddressFromTheBrowserJoinsTheBlackListFileAndPage) {
 
 TEST_F(PopupBlockerE2e, AScanClosesExactlyTheBlackListedBrowserWindow) {
   ASSERT_TRUE(ShellWindowsServerRegistered()) << "TestShellWindows.dll could not be registered";
-  // Matches the delivered "*popup*ad*" as well, but is on the white list written here.
-  ASSERT_TRUE(WriteIniValue(ini_, kSection, "pass0", "*trusted.example.com*"));
+  // The white window matches the delivered black list as well, but is on the white list.
+  ASSERT_TRUE(WriteIniValue(ini_, kSection, "pass0", "http://ad.doubleclick.net/trusted/*"));
   StartProgram();
   BrowserFrames frames;
-  const std::string blocked = "http://ads.doubleclick.net/x";  // delivered "*doubleclick.net*"
+  const std::string blocked = "http://ad.doubleclick.net/x";  // on the delivered black list
   HWND black = frames.Open(blocked);
-  HWND white = frames.Open("http://trusted.example.com/popup/ad.html");
+  HWND white = frames.Open("http://ad.doubleclick.net/trusted/popup.html");
   HWND local = frames.Open("file:///C:/popup/ad.html");
   HWND plain = frames.Open("http://www.example.org/");
   ASSERT_TRUE(black && white && local && plain);
@@ -345,7 +345,7 @@ TEST_F(PopupBlockerE2e, AReopenedAddressIsWhiteListedUntilTheProgramEnds) {
   StartProgram();
   const int black_before = RunLength("ad");
   BrowserFrames frames;
-  const std::string blocked = "http://ads.doubleclick.net/re open?a=1&b=2";
+  const std::string blocked = "http://ad.doubleclick.net/re open?a=1&b=2";
   HWND black = frames.Open(blocked);
   ASSERT_NE(black, nullptr);
   ASSERT_TRUE(PostMessageA(main_, kAdScan, 0, 0));
@@ -362,7 +362,7 @@ TEST_F(PopupBlockerE2e, AReopenedAddressIsWhiteListedUntilTheProgramEnds) {
   // Picked again: opened again, listed once. The browser gets the address whole, blank and
   // all, as one argument (its address bar shows the blank encoded).
   ASSERT_TRUE(PostMessageA(main_, WM_COMMAND, kCmdBlockedFirst, 0));
-  const std::string shown = "http://ads.doubleclick.net/re%20open?a=1&b=2";
+  const std::string shown = "http://ad.doubleclick.net/re%20open?a=1&b=2";
   std::vector<std::string> addresses;
   EXPECT_TRUE(WaitUntil(
       [&] {
