@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/memory/memory_files.h"
-#include "popup_blocker/ini_array.h"
+#include "lists/ini_array.h"
 
 namespace orv {
 

@@ -8,7 +8,7 @@
 
 #include "popup_blocker/ad_page.h"
 #include "popup_blocker/blocker_test_support.h"
-#include "popup_blocker/ini_array.h"
+#include "lists/ini_array.h"
 
 namespace orv {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "platform/win32/scratch_folder.h"
 #include "platform/win32/win32_files.h"
-#include "popup_blocker/ini_array.h"
+#include "lists/ini_array.h"
 
 namespace orv {
 namespace {
