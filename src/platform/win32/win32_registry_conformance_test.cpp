@@ -1,6 +1,8 @@
 // The shared registry suite against the real registry (run under Wine or on Windows). Every
-// test works below its own key HKEY_CURRENT_USER\Software\Tavrosel\OrvanelTest\<unique> and
-// removes it afterwards, giving back the original rights of any key it made read-only.
+// test works below its own key HKEY_CURRENT_USER\Software\Tavrosel\OrvanelTest\<unique> (and,
+// for the views, HKEY_LOCAL_MACHINE\SOFTWARE\Tavrosel\OrvanelTest\<unique> and
+// HKEY_CLASSES_ROOT\CLSID\OrvanelTest-<unique> in both views) and removes them afterwards,
+// giving back the original rights of any key it made read-only.
 #include <windows.h>
 
 #include <sddl.h>
