@@ -119,12 +119,14 @@ TEST(MemoryRegistry, SharesTheClassKeysWindowsSharesAndRedirectsTheOthers) {
       {RegRoot::ClassesRoot, "Interface\\{X}", false},
       {RegRoot::LocalMachine, "SOFTWARE\\Classes\\Media Type\\X", false},
       {RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", false},
-      {RegRoot::LocalMachine, "Software\\Microsoft\\Internet Explorer\\ActiveX Compatibility", false},
+      {RegRoot::LocalMachine, "Software\\Microsoft\\Internet Explorer\\ActiveX Compatibility",
+       false},
       {RegRoot::LocalMachine, "SYSTEM\\CurrentControlSet\\X", true},
       {RegRoot::CurrentUser, "Software\\Classes\\CLSID\\{X}", true},
   };
   for (const auto& c : cases) {
-    RegKey::Open(reg, c.root, c.path, true, RegAccess::Full, RegView::Bits32).WriteString("v", "32");
+    RegKey key = RegKey::Open(reg, c.root, c.path, true, RegAccess::Full, RegView::Bits32);
+    key.WriteString("v", "32");
     EXPECT_EQ(Get(reg, c.root, c.path, RegView::Bits64), c.shared ? "32" : "-") << c.path;
   }
   // HKEY_CLASSES_ROOT is the machine's SOFTWARE\Classes, in each view.
@@ -140,7 +142,8 @@ TEST(MemoryRegistry, SharesTheClassKeysWindowsSharesAndRedirectsTheOthers) {
 TEST(MemoryRegistry, AccessRulesHoldInEveryViewOrInTheOneNamed) {
   const std::string key = "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility";
   MemoryRegistry reg;
-  for (RegView view : {RegView::Bits64, RegView::Bits32}) reg.OpenKey(kRoot, key, true, RegAccess::Full, view);
+  for (RegView view : {RegView::Bits64, RegView::Bits32})
+    reg.OpenKey(kRoot, key, true, RegAccess::Full, view);
   reg.SetAccess(kRoot, key, MemoryRegistry::Rule::ReadOnly, RegView::Bits64);
   EXPECT_EQ(reg.OpenKey(kRoot, key, false, RegAccess::Full, RegView::Bits64), nullptr);
   EXPECT_NE(reg.OpenKey(kRoot, key, false, RegAccess::Full, RegView::Bits32), nullptr);
@@ -174,18 +177,9 @@ TEST(MemoryRegistry, CountsWritesPerCallInEveryView) {
   // Creating a key of the 32-bit view counts the keys created, not the hidden WOW6432Node.
   MemoryRegistry fresh;
   const int start = fresh.write_calls();
-  ASSERT_NE(fresh.OpenKey(kRoot, "SOFTWARE\\A\\B", true, RegAccess::Full, RegView::Bits32), nullptr);
+  ASSERT_NE(fresh.OpenKey(kRoot, "SOFTWARE\\A\\B", true, RegAccess::Full, RegView::Bits32),
+            nullptr);
   EXPECT_EQ(fresh.write_calls(), start + 2);
-}
-
-TEST(MemoryRegistry, OneViewMachineIgnoresTheViewNamed) {
-  MemoryRegistry reg(MemoryRegistry::Machine::OneView);
-  EXPECT_FALSE(reg.HasTwoViews());
-  EXPECT_EQ(ExistingViews(reg), std::vector<RegView>{RegView::Bits32});
-  RegKey::Open(reg, RegRoot::ClassesRoot, "CLSID\\{X}", true, RegAccess::Full, RegView::Bits64)
-      .WriteString("v", "one");
-  EXPECT_EQ(Get(reg, RegRoot::ClassesRoot, "CLSID\\{X}", RegView::Bits32), "one");
-  EXPECT_FALSE(reg.KeyExists(kRoot, "SOFTWARE\\WOW6432Node"));
 }
 
 TEST(MemoryRegistry, KeepsBytesThatAreNoCharacterApart) {

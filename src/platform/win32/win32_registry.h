@@ -56,7 +56,9 @@ class Win32Registry : public Registry {
   bool KeyExists(RegRoot root, const std::string& path, RegView view = RegView::Own) override;
   bool DeleteKey(RegRoot root, const std::string& path, RegView view = RegView::Own) override;
   bool HasTwoViews() const override { return two_views_; }
-  RegView OwnView() const override { return sizeof(void*) == 8 ? RegView::Bits64 : RegView::Bits32; }
+  RegView OwnView() const override {
+    return sizeof(void*) == 8 ? RegView::Bits64 : RegView::Bits32;
+  }
 
  private:
   bool two_views_;

@@ -14,8 +14,8 @@ TEST(Win32Registry, ReportsTheViewsThatPlainCallsReach) {
   const std::string path = "SOFTWARE\\Tavrosel\\OrvanelViewProbe-" +
                            std::to_string(GetCurrentProcessId());
   ScopedHkey plain;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            plain.receive(), nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, plain.receive(), nullptr),
             ERROR_SUCCESS);
   plain.reset();
   auto seen_in = [&](REGSAM flag) {
@@ -24,10 +24,10 @@ TEST(Win32Registry, ReportsTheViewsThatPlainCallsReach) {
            ERROR_SUCCESS;
   };
   const bool in32 = seen_in(KEY_WOW64_32KEY), in64 = seen_in(KEY_WOW64_64KEY);
-  for (REGSAM flag : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+  for (REGSAM flag : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), flag, 0);
-  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tavrosel", KEY_WOW64_64KEY, 0);
-  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tavrosel", KEY_WOW64_32KEY, 0);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tavrosel", flag, 0);  // when left empty
+  }
 
   EXPECT_TRUE(in32 || in64);
   EXPECT_EQ(reg.HasTwoViews(), in32 != in64);
