@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The run command: builds the Windows program and runs Orvanel.exe under Wine in a virtual
-# desktop "shell" (1000 x 700, with taskbar and tray).
+# The run command: builds the Windows program (the shipped 32-bit build) and runs Orvanel.exe
+# under Wine in a virtual desktop "shell" (1000 x 700, with taskbar and tray).
 #   bash tools/run.sh
 # With DISPLAY set the desktop opens as a window and the command returns when the program ends.
 # Without a display it runs on a private Xvfb: it waits for the main window, shows it, saves a
@@ -11,11 +11,11 @@ set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
-WIN="${ORV_WIN_BUILD:-$ROOT/build/win}"
+WIN="${ORV_WIN_BUILD:-$ROOT/build/win32}"
 SHOTS="$ROOT/build/screenshots"
 
 bash tools/setup-debian.sh
-cmake -S "$ROOT" -B "$WIN" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+cmake -S "$ROOT" -B "$WIN" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake" >/dev/null
 cmake --build "$WIN" -j2 --target Orvanel Cravet orvanel_ctl
 
 had_display="${DISPLAY:-}"
@@ -26,14 +26,15 @@ trap 'orv_wine_stop' EXIT
 cd "$WIN"
 if [ -n "$had_display" ]; then
   # explorer may return before the program ends: wait for every process of the prefix instead.
-  "$WINE" explorer /desktop=shell,1000x700 Orvanel.exe </dev/null &
+  # Wine's own 64-bit explorer holds the desktop; it starts the 32-bit program as Windows would.
+  "$WINE64" explorer /desktop=shell,1000x700 Orvanel.exe </dev/null &
   wait $! || true
   "$WINESERVER" -w
   trap - EXIT
   exit 0
 fi
 
-"$WINE" explorer /desktop=shell,1000x700 Orvanel.exe </dev/null >/dev/null 2>&1 &
+"$WINE64" explorer /desktop=shell,1000x700 Orvanel.exe </dev/null >/dev/null 2>&1 &
 # The program starts hidden in the tray; show its window for the picture.
 if ! "$WINE" ./orvanel_ctl.exe show 30000 </dev/null; then
   echo "run: the Orvanel window did not appear" >&2

@@ -1,21 +1,24 @@
 #!/usr/bin/env bash
 # Installs everything the build and the three test tiers need on a fresh Debian 12 machine.
-# Safe to run again: it installs only what is missing.
+# Safe to run again: it installs only what is missing, and does nothing slow when all is there.
 set -euo pipefail
-pkgs=(cmake g++ make googletest libgtest-dev g++-mingw-w64-x86-64-posix wine64 xvfb
-      xdotool imagemagick fonts-wqy-microhei fonts-wine locales python3)
+SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+# The shipped build is 32-bit: Wine's 32-bit loader (wine32) comes from the i386 architecture.
+pkgs=(cmake g++ make googletest libgtest-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+      wine64 wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei fonts-wine locales python3)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
-  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
   $SUDO apt-get update -q
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 # Wine reports ANSI code page 936 only when the zh_CN locale exists.
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
-  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
   grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo "zh_CN.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
   $SUDO locale-gen >/dev/null
 fi

@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
 # The one test command. On a fresh Debian 12 machine (as root, or with sudo):
 #   bash tools/test.sh
-# It installs what is missing, builds the native and the Windows build, then runs
+# It installs what is missing, builds the native and the Windows builds, then runs
 #   tier 1  the portable core's unit tests (ctest, native),
-#   tier 2  orvanel_win32_tests.exe under Wine,
-#   tier 3  the end-to-end driver orvanel_e2e.exe under Wine against the real Orvanel.exe,
+#   tier 2  orvanel_win32_tests.exe under Wine: the shipped 32-bit (i686) build (with
+#           ORV_X86_64=1 also the same tests of an x86_64 build, the only x86_64 target built:
+#           about a minute more),
+#   tier 3  the end-to-end driver orvanel_e2e.exe under Wine against the real (i686) Orvanel.exe,
 # then the benchmark program when there is one (printed, not judged). The last line is
 # "N passed, N failed" over all tiers; the exit code is non-zero when a tier failed or ran nothing.
-# Overrides: ORV_NATIVE_BUILD, ORV_WIN_BUILD (build folders), ORV_WINEPREFIX (see wine-env.sh).
+# Overrides: ORV_NATIVE_BUILD, ORV_WIN_BUILD (i686), ORV_WIN64_BUILD (x86_64) (build folders),
+# ORV_X86_64=1 (add the x86_64 tier 2), ORV_WINEPREFIX (see wine-env.sh).
 set -uo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
 NATIVE="${ORV_NATIVE_BUILD:-$ROOT/build/native}"
-WIN="${ORV_WIN_BUILD:-$ROOT/build/win}"
+WIN="${ORV_WIN_BUILD:-$ROOT/build/win32}"
+WIN64="${ORV_WIN64_BUILD:-$ROOT/build/win64}"
+X86_64="${ORV_X86_64:-0}"
 LOGS="$ROOT/build/test-logs"
 SHOTS="$ROOT/build/screenshots"
 mkdir -p "$LOGS"
@@ -87,15 +92,21 @@ build_native() {
   cmake --build "$NATIVE" -j2 >"$LOGS/native-build.log" 2>&1 || { tail -40 "$LOGS/native-build.log"; return 1; }
   grep -E 'warning' "$LOGS/native-build.log" || true
 }
+# build_win FOLDER TOOLCHAIN LOGNAME [TARGET]
 build_win() {
-  cmake -S "$ROOT" -B "$WIN" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-    >"$LOGS/win-configure.log" 2>&1 || { cat "$LOGS/win-configure.log"; return 1; }
-  cmake --build "$WIN" -j2 >"$LOGS/win-build.log" 2>&1 || { tail -40 "$LOGS/win-build.log"; return 1; }
-  grep -E 'warning' "$LOGS/win-build.log" || true
+  local dir="$1" toolchain="$2" log="$3"; shift 3
+  cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$toolchain" \
+    >"$LOGS/$log-configure.log" 2>&1 || { cat "$LOGS/$log-configure.log"; return 1; }
+  cmake --build "$dir" -j2 "$@" >"$LOGS/$log-build.log" 2>&1 || { tail -40 "$LOGS/$log-build.log"; return 1; }
+  grep -E 'warning' "$LOGS/$log-build.log" || true
 }
-native_ok=1; win_ok=1
+native_ok=1; win_ok=1; win64_ok=1
 stage "native build" build_native || native_ok=0
-stage "windows build" build_win || win_ok=0
+stage "windows build (i686)" build_win "$WIN" mingw-w64-i686.cmake win || win_ok=0
+if [ "$X86_64" = 1 ]; then
+  stage "windows build (x86_64)" build_win "$WIN64" mingw-w64-x86_64.cmake win64 \
+    --target orvanel_win32_tests || win64_ok=0
+fi
 
 # ---- tier 1: native unit tests ----
 tier1() {
@@ -123,28 +134,33 @@ wine_setup() {
   "$WINESERVER" -w >/dev/null 2>&1 || true
   # Keep the server and Wine's services running between the many short processes of the tests.
   "$WINESERVER" -p 120
-  "$WINE" wineboot </dev/null >/dev/null 2>&1
+  "$WINE64" wineboot </dev/null >/dev/null 2>&1
 }
 wine_ok=0
 stage "wine environment" wine_setup || wine_ok=1
 trap 'orv_wine_stop' EXIT
 
 # ---- tier 2: Win32 unit tests under Wine ----
+# tier2 NAME BUILD-OK FOLDER LOADER LOGNAME
 tier2() {
-  if [ $win_ok -ne 1 ] || [ $wine_ok -ne 0 ] || [ ! -f "$WIN/orvanel_win32_tests.exe" ]; then
-    count_tier "tier 2 (win32 under wine)" 1 0 0; return 1
+  local name="$1" ok="$2" dir="$3" loader="$4" log="$5"
+  if [ "$ok" -ne 1 ] || [ $wine_ok -ne 0 ] || [ ! -f "$dir/orvanel_win32_tests.exe" ]; then
+    count_tier "$name" 1 0 0; return 1
   fi
   # Into a file, not a pipe: Wine's background services inherit the output and would hold a
   # pipe open after the test ends. Lines end in CRLF.
-  (cd "$WIN" && timeout 600 "$WINE" ./orvanel_win32_tests.exe </dev/null >"$LOGS/tier2.raw" 2>&1)
+  (cd "$dir" && timeout 600 "$loader" ./orvanel_win32_tests.exe </dev/null >"$LOGS/$log.raw" 2>&1)
   local rc=$?
-  tr -d '\r' <"$LOGS/tier2.raw" >"$LOGS/tier2.log"
-  grep -vE '^\[ (RUN|      OK) ' "$LOGS/tier2.log"
-  parse_gtest "$LOGS/tier2.log"
-  count_tier "tier 2 (win32 under wine)" "$rc" "$PASSED" "$FAILED"
+  tr -d '\r' <"$LOGS/$log.raw" >"$LOGS/$log.log"
+  grep -vE '^\[ (RUN|      OK) ' "$LOGS/$log.log"
+  parse_gtest "$LOGS/$log.log"
+  count_tier "$name" "$rc" "$PASSED" "$FAILED"
   [ "$rc" -eq 0 ] && [ "$FAILED" -eq 0 ]
 }
-stage "tier 2" tier2
+stage "tier 2 (i686)" tier2 "tier 2 (i686 under wine)" $win_ok "$WIN" "$WINE32" tier2
+if [ "$X86_64" = 1 ]; then
+  stage "tier 2 (x86_64)" tier2 "tier 2 (x86_64 under wine)" $win64_ok "$WIN64" "$WINE64" tier2-x86_64
+fi
 
 # ---- tier 3: end-to-end driver under Wine ----
 tier3() {
@@ -152,7 +168,7 @@ tier3() {
     count_tier "tier 3 (end-to-end)" 1 0 0; return 1
   fi
   rm -rf "$SHOTS"; mkdir -p "$SHOTS"
-  (cd "$WIN" && ORVANEL_SCREENSHOTS="$SHOTS" timeout 600 "$WINE" ./orvanel_e2e.exe \
+  (cd "$WIN" && ORVANEL_SCREENSHOTS="$SHOTS" timeout 600 "$WINE32" ./orvanel_e2e.exe \
      </dev/null >"$LOGS/tier3.raw" 2>&1)
   local rc=$?
   tr -d '\r' <"$LOGS/tier3.raw" >"$LOGS/tier3.log"

@@ -3,12 +3,16 @@
 #   orv_wine_stop                # ends what this file started (the prefix's wine processes, Xvfb)
 # Overrides: ORV_WINEPREFIX (default <repo>/build/wine).
 # The prefix is private to these scripts so that other users of another prefix are not disturbed.
+# It is a 64-bit prefix: WINE ($WINE32) runs the shipped 32-bit build in it, as 64-bit Windows
+# runs 32-bit programs; WINE64 runs the x86_64 build and Wine's own tools (wineboot, reg).
 
 ORV_ROOT="${ORV_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
 export WINEPREFIX="${ORV_WINEPREFIX:-$ORV_ROOT/build/wine}"
 export WINEDEBUG=-all
 export WINESERVER=/usr/lib/wine/wineserver64
-export WINE=/usr/lib/wine/wine64
+export WINE64=/usr/lib/wine/wine64
+export WINE32=/usr/lib/wine/wine
+export WINE="$WINE32"
 # Wine takes the ANSI code page from the locale: zh_CN gives 936, a missing locale silently 1252.
 export LC_ALL=zh_CN.UTF-8
 ORV_XVFB_PID=""
@@ -45,18 +49,28 @@ orv_start_xvfb() {
   orv_log "Xvfb pid $ORV_XVFB_PID on $DISPLAY"
 }
 
-# Creates the prefix on first use: 5-15 s and about 700 MB.
+# Creates the prefix on first use: 5-15 s and about 700 MB. A prefix made before Wine's 32-bit
+# part was installed has an empty syswow64: it is updated once (about 20 s).
 orv_make_prefix() {
   if [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/.orvanel-ready" ]; then
-    return 0
+    [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] && return 0
+    orv_log "adding 32-bit support to Wine prefix $WINEPREFIX"
+    # wineboot -u skips a prefix whose timestamp matches this Wine: remove it to force the update.
+    rm -f "$WINEPREFIX/.update-timestamp"
+    WINEDLLOVERRIDES="mscoree=;mshtml=" "$WINE64" wineboot -u >/dev/null 2>&1 || true
+    "$WINESERVER" -w
+    [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] && return 0
+    orv_log "Wine prefix $WINEPREFIX has no 32-bit support (is wine32:i386 installed?)"
+    return 1
   fi
   orv_log "creating Wine prefix $WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   # No Mono/Gecko download prompts while the prefix is made (nobody is there to answer them).
-  WINEDLLOVERRIDES="mscoree=;mshtml=" "$WINE" wineboot -i >/dev/null 2>&1 || true
+  # wineboot under the 64-bit loader, so that the prefix is a 64-bit one with its syswow64.
+  WINEDLLOVERRIDES="mscoree=;mshtml=" "$WINE64" wineboot -i >/dev/null 2>&1 || true
   "$WINESERVER" -w
   # No audio device here: an empty driver list keeps ALSA noise off stderr.
-  "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d '' /f >/dev/null 2>&1
+  "$WINE64" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d '' /f >/dev/null 2>&1
   "$WINESERVER" -w
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     orv_log "wineboot failed to create $WINEPREFIX"

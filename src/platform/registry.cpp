@@ -17,6 +17,15 @@ std::string NormalizeKeyPath(const std::string& path) {
   return out;
 }
 
+std::vector<RegView> ExistingViews(const Registry& registry) {
+  if (!registry.HasTwoViews()) return {registry.OwnView()};
+  return {registry.OwnView(), OtherView(registry)};
+}
+
+RegView OtherView(const Registry& registry) {
+  return registry.OwnView() == RegView::Bits64 ? RegView::Bits32 : RegView::Bits64;
+}
+
 namespace {
 // Reads a value of fixed size and type with the storage rules' errors.
 void ReadFixed(const RegistryKey* key, const std::string& name, uint32_t type, void* out,
@@ -32,7 +41,11 @@ void ReadFixed(const RegistryKey* key, const std::string& name, uint32_t type, v
 
 bool RegKey::ValueExists(const std::string& name) const {
   RegValue v;
-  return key_ && key_->QueryValue(name, &v);
+  return Query(name, &v);
+}
+
+bool RegKey::Query(const std::string& name, RegValue* out) const {
+  return key_ && key_->QueryValue(name, out);
 }
 
 std::string RegKey::ReadString(const std::string& name) const {
@@ -67,8 +80,8 @@ void Write(RegistryKey* key, const std::string& name, uint32_t type, const void*
 }
 }  // namespace
 
-void RegKey::WriteString(const std::string& name, const std::string& value) {
-  Write(key_.get(), name, kRegSz, value.data(), value.size());
+void RegKey::WriteString(const std::string& name, const std::string& value, bool expandable) {
+  Write(key_.get(), name, expandable ? kRegExpandSz : kRegSz, value.data(), value.size());
 }
 
 void RegKey::WriteInteger(const std::string& name, int32_t value) {

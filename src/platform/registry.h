@@ -11,6 +11,12 @@ namespace orv {
 enum class RegRoot { CurrentUser, LocalMachine, ClassesRoot };
 enum class RegAccess { Full, Read };
 
+// The registry views of 64-bit Windows. There HKEY_LOCAL_MACHINE\SOFTWARE (with the class keys
+// of HKEY_CLASSES_ROOT such as CLSID) exists twice: once for 64-bit programs and once for 32-bit
+// ones; HKEY_CURRENT_USER is one for both. A program reaches its own view unless it names the
+// other. On 32-bit Windows there is one view and every view names it.
+enum class RegView { Own, Bits64, Bits32 };
+
 // Value types, numbered as the registry numbers them.
 enum RegType : uint32_t {
   kRegNone = 0,
@@ -53,16 +59,30 @@ class RegistryKey {
 class Registry {
  public:
   virtual ~Registry() = default;
-  // Opens root\path ("" is the root itself); creates missing keys along the path when create
-  // is set. Returns nullptr when the key is missing (without create) or access is refused.
+  // Opens root\path ("" is the root itself) in the given view; creates missing keys along the
+  // path when create is set. Returns nullptr when the key is missing (without create) or access
+  // is refused. Keys below an open key (HasSubKey) are looked up in the view it was opened in.
+  // Full access without create opens an existing key for writing and creates nothing.
   virtual std::unique_ptr<RegistryKey> OpenKey(RegRoot root, const std::string& path, bool create,
-                                               RegAccess access = RegAccess::Full) = 0;
+                                               RegAccess access = RegAccess::Full,
+                                               RegView view = RegView::Own) = 0;
   // Whether the key exists and can be opened for reading.
-  virtual bool KeyExists(RegRoot root, const std::string& path) = 0;
-  // Deletes the key with every key and value below it. False when it could not (a key below it
-  // that may not be deleted stops the deletion there). A root itself is never deleted.
-  virtual bool DeleteKey(RegRoot root, const std::string& path) = 0;
+  virtual bool KeyExists(RegRoot root, const std::string& path, RegView view = RegView::Own) = 0;
+  // Deletes the key with every key and value below it, in the given view only. False when it
+  // could not (a key below it that may not be deleted stops the deletion there). A root itself
+  // is never deleted.
+  virtual bool DeleteKey(RegRoot root, const std::string& path, RegView view = RegView::Own) = 0;
+  // Whether the machine has the two views (64-bit Windows), and which of them is the program's
+  // own: Bits32 or Bits64, never Own. On a machine with one view it is Bits32.
+  virtual bool HasTwoViews() const = 0;
+  virtual RegView OwnView() const = 0;
 };
+
+// Every view the machine has, the program's own first: {own} or {own, other}, each Bits32 or
+// Bits64. A page that covers both views walks this list.
+std::vector<RegView> ExistingViews(const Registry& registry);
+// The view that is not the program's own, on a machine with two views.
+RegView OtherView(const Registry& registry);
 
 // The path without leading, trailing or doubled backslashes (\A\\B\ gives A\B). An empty
 // result names the root itself.
@@ -86,20 +106,23 @@ class RegKey {
 
   // Opens a key; the result is empty (false) when it could not be opened.
   static RegKey Open(Registry& reg, RegRoot root, const std::string& path, bool create,
-                     RegAccess access = RegAccess::Full) {
-    return RegKey(reg.OpenKey(root, path, create, access));
+                     RegAccess access = RegAccess::Full, RegView view = RegView::Own) {
+    return RegKey(reg.OpenKey(root, path, create, access, view));
   }
 
   explicit operator bool() const { return key_ != nullptr; }
 
   bool ValueExists(const std::string& name) const;
+  // The value as stored, with its type; false when it is missing.
+  bool Query(const std::string& name, RegValue* out) const;
   // Text up to its first NUL, environment references left unexpanded.
   std::string ReadString(const std::string& name) const;
   bool ReadBool(const std::string& name) const;
   int32_t ReadInteger(const std::string& name) const;
   double ReadDateTime(const std::string& name) const;
 
-  void WriteString(const std::string& name, const std::string& value);
+  // An expandable string (REG_EXPAND_SZ) keeps its environment references for the reader.
+  void WriteString(const std::string& name, const std::string& value, bool expandable = false);
   void WriteBool(const std::string& name, bool value);
   void WriteInteger(const std::string& name, int32_t value);
   void WriteDateTime(const std::string& name, double value);

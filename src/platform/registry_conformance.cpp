@@ -8,6 +8,10 @@
 // Sequences that are no code page 936 character are replaced by the ANSI functions (Wine turns
 // an invalid pair into "?", a lead byte at the end into a NUL); the in-memory registry keeps
 // their bytes. Texts the program stores are whole characters.
+// The views are checked on every machine a test bed plays (RegistryViews below): the machine
+// keys used are HKEY_LOCAL_MACHINE\SOFTWARE\..., HKEY_CLASSES_ROOT\CLSID\... and
+// HKEY_CURRENT_USER, where Windows 7 and later, Wine's 32-bit programs and the in-memory registry
+// agree. (Wine's 64-bit programs also redirect the rest of SOFTWARE\Classes, which Windows shares.)
 #include "platform/registry_conformance.h"
 
 #include <gtest/gtest.h>
@@ -251,6 +255,16 @@ TEST_F(RegistryConformance, TypedValuesFollowTheStorageRules) {
   EXPECT_EQ(reader.ReadString("Nul"), "ab");
   EXPECT_EQ(reader.ReadString("NoDataDword"), "");
   EXPECT_EQ(reader.ReadString("NoDataBinary"), "");
+
+  // A text written back as expandable keeps that type; Query gives any value with its type.
+  key.WriteString("Cache", "%USERPROFILE%\\Cache", true);
+  ASSERT_TRUE(reader.Query("cache", &v));
+  EXPECT_EQ(v.type, kRegExpandSz);
+  EXPECT_EQ(v.data, "%USERPROFILE%\\Cache");
+  ASSERT_TRUE(reader.Query("Seven", &v));
+  EXPECT_EQ(v.type, kRegDword);
+  EXPECT_FALSE(reader.Query("Missing", &v));
+  EXPECT_FALSE(RegKey(nullptr).Query("Cache", &v));
 }
 
 TEST_F(RegistryConformance, TypedReadsRaiseTheStorageErrors) {
@@ -395,6 +409,158 @@ TEST_F(RegistryConformance, ReadOnlyKeyOpensOnlyForReading) {
   // neither KEY_CREATE_SUB_KEY on the parent nor DELETE), so only the in-memory registry's own
   // tests assert that.
 }
+
+// ---- views ----
+
+// Each machine the test bed plays: the names come from the test executable.
+class RegistryViews : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    bed_ = MakeRegistryTestBed(GetParam());
+    two_ = reg().HasTwoViews();
+    own_ = reg().OwnView();
+    ASSERT_NE(own_, RegView::Own);
+    for (RegView view : {RegView::Bits64, RegView::Bits32})
+      ASSERT_FALSE(reg().KeyExists(RegRoot::LocalMachine, Machine(""), view));
+  }
+
+  Registry& reg() { return bed_->registry(); }
+  std::string Machine(const std::string& rel) const {
+    return rel.empty() ? bed_->machine_scratch() : bed_->machine_scratch() + "\\" + rel;
+  }
+  // Writes v = text in root\path of one view, creating the key.
+  void Put(RegRoot root, const std::string& path, RegView view, const std::string& text) {
+    RegKey key = RegKey::Open(reg(), root, path, true, RegAccess::Full, view);
+    ASSERT_TRUE(key) << path;
+    key.WriteString("v", text);
+  }
+  // The text of v in root\path as one view sees it, "-" when the key is missing there.
+  std::string Get(RegRoot root, const std::string& path, RegView view) {
+    RegKey key = RegKey::Open(reg(), root, path, false, RegAccess::Read, view);
+    return key ? key.ReadString("v") : "-";
+  }
+  // What a view sees where it has a view of its own, and where the machine has only one.
+  std::string Expect(RegView view, const std::string& in64, const std::string& in32,
+                     const std::string& single) const {
+    if (!two_) return single;
+    return view == RegView::Bits64 ? in64 : in32;
+  }
+
+  std::unique_ptr<RegistryTestBed> bed_;
+  bool two_ = false;
+  RegView own_ = RegView::Own;
+};
+
+TEST_P(RegistryViews, OwnViewComesFirstAndIsWhatAPlainCallReaches) {
+  const std::vector<RegView> views = ExistingViews(reg());
+  ASSERT_EQ(views.size(), two_ ? 2u : 1u);
+  EXPECT_EQ(views[0], own_);
+  if (two_) {
+    EXPECT_EQ(views[1], OtherView(reg()));
+    EXPECT_NE(views[1], own_);
+  }
+
+  Put(RegRoot::LocalMachine, Machine("Own"), RegView::Own, "own");
+  EXPECT_EQ(Get(RegRoot::LocalMachine, Machine("Own"), own_), "own");
+  EXPECT_EQ(Get(RegRoot::LocalMachine, Machine("Own"), RegView::Own), "own");
+  if (two_) {
+    EXPECT_EQ(Get(RegRoot::LocalMachine, Machine("Own"), OtherView(reg())), "-");
+  }
+}
+
+TEST_P(RegistryViews, MachineSoftwareHasAKeyPerView) {
+  Put(RegRoot::LocalMachine, Machine("Both"), RegView::Bits32, "32");
+  Put(RegRoot::LocalMachine, Machine("Both"), RegView::Bits64, "64");
+  Put(RegRoot::LocalMachine, Machine("Only32\\Below"), RegView::Bits32, "32 only");
+  Put(RegRoot::LocalMachine, Machine("Only64"), RegView::Bits64, "64 only");
+  for (RegView view : {RegView::Bits64, RegView::Bits32}) {
+    SCOPED_TRACE(view == RegView::Bits64 ? "64-bit view" : "32-bit view");
+    EXPECT_EQ(Get(RegRoot::LocalMachine, Machine("Both"), view), Expect(view, "64", "32", "64"));
+    EXPECT_EQ(Get(RegRoot::LocalMachine, Machine("Only32\\Below"), view),
+              Expect(view, "-", "32 only", "32 only"));
+    EXPECT_EQ(Get(RegRoot::LocalMachine, Machine("Only64"), view),
+              Expect(view, "64 only", "-", "64 only"));
+    EXPECT_EQ(reg().KeyExists(RegRoot::LocalMachine, Machine("Only32"), view),
+              view == RegView::Bits32 || !two_);
+
+    // A key opened in a view finds and lists the sub-keys of that view.
+    RegKey scratch = RegKey::Open(reg(), RegRoot::LocalMachine, Machine(""), false,
+                                  RegAccess::Read, view);
+    ASSERT_TRUE(scratch);
+    EXPECT_EQ(scratch.HasSubKey("Only32\\Below"), view == RegView::Bits32 || !two_);
+    EXPECT_EQ(scratch.SubKeyNames(),
+              two_ ? (view == RegView::Bits64 ? std::vector<std::string>{"Both", "Only64"}
+                                              : std::vector<std::string>{"Both", "Only32"})
+                   : (std::vector<std::string>{"Both", "Only32", "Only64"}));
+  }
+  // The 64-bit view holds the 32-bit one below SOFTWARE\WOW6432Node.
+  if (two_) {
+    const std::string below_software = Machine("Both").substr(std::string("SOFTWARE").size());
+    const std::string stored = "SOFTWARE\\WOW6432Node" + below_software;
+    EXPECT_EQ(Get(RegRoot::LocalMachine, stored, RegView::Bits64), "32");
+  }
+}
+
+TEST_P(RegistryViews, ClassIdsHaveAKeyPerViewInTheMachinesClasses) {
+  const std::string id = "CLSID\\" + bed_->class_scratch();
+  const std::string machine_id = "SOFTWARE\\Classes\\" + id;
+  Put(RegRoot::ClassesRoot, id + "\\InprocServer32", RegView::Bits32, "lib32.dll");
+  for (RegView view : {RegView::Bits64, RegView::Bits32}) {
+    SCOPED_TRACE(view == RegView::Bits64 ? "64-bit view" : "32-bit view");
+    const std::string lib = Expect(view, "-", "lib32.dll", "lib32.dll");
+    EXPECT_EQ(Get(RegRoot::ClassesRoot, id + "\\InprocServer32", view), lib);
+    EXPECT_EQ(Get(RegRoot::LocalMachine, machine_id + "\\InprocServer32", view), lib);
+    // (An empty registry may have no CLSID key in the 64-bit view: it then reads as empty.)
+    RegKey ids = RegKey::Open(reg(), RegRoot::ClassesRoot, "CLSID", false, RegAccess::Read, view);
+    EXPECT_EQ(ids.HasSubKey(bed_->class_scratch()), view == RegView::Bits32 || !two_);
+  }
+  // Written through HKEY_LOCAL_MACHINE, a class is seen through HKEY_CLASSES_ROOT.
+  Put(RegRoot::LocalMachine, machine_id, RegView::Bits64, "64");
+  EXPECT_EQ(Get(RegRoot::ClassesRoot, id, RegView::Bits64), "64");
+  EXPECT_EQ(Get(RegRoot::ClassesRoot, id, RegView::Bits32), two_ ? "" : "64");
+}
+
+TEST_P(RegistryViews, CurrentUserIsOneForBothViews) {
+  const std::string path = bed_->scratch() + "\\Shared";
+  Put(RegRoot::CurrentUser, path + "\\Below", RegView::Bits32, "32");
+  Put(RegRoot::CurrentUser, path, RegView::Bits64, "64");
+  for (RegView view : {RegView::Own, RegView::Bits64, RegView::Bits32}) {
+    EXPECT_EQ(Get(RegRoot::CurrentUser, path + "\\Below", view), "32");
+    EXPECT_EQ(Get(RegRoot::CurrentUser, path, view), "64");
+  }
+  EXPECT_TRUE(reg().DeleteKey(RegRoot::CurrentUser, path, RegView::Bits64));
+  EXPECT_FALSE(reg().KeyExists(RegRoot::CurrentUser, path + "\\Below", RegView::Bits32));
+  EXPECT_FALSE(reg().DeleteKey(RegRoot::CurrentUser, path, RegView::Bits32));
+}
+
+TEST_P(RegistryViews, DeleteKeyInOneViewLeavesTheOther) {
+  for (RegView view : {RegView::Bits64, RegView::Bits32}) {
+    const std::string text = view == RegView::Bits64 ? "64" : "32";
+    for (const char* rel : {"Tree", "Tree\\A", "Tree\\A\\B", "Tree\\C"})
+      Put(RegRoot::LocalMachine, Machine(rel), view, text);
+  }
+  EXPECT_TRUE(reg().DeleteKey(RegRoot::LocalMachine, Machine("tree"), RegView::Bits32));
+  for (const char* rel : {"Tree", "Tree\\A", "Tree\\A\\B", "Tree\\C"}) {
+    EXPECT_EQ(Get(RegRoot::LocalMachine, Machine(rel), RegView::Bits32), "-") << rel;
+    EXPECT_EQ(Get(RegRoot::LocalMachine, Machine(rel), RegView::Bits64), two_ ? "64" : "-") << rel;
+  }
+  EXPECT_FALSE(reg().DeleteKey(RegRoot::LocalMachine, Machine("Tree"), RegView::Bits32));
+  EXPECT_EQ(reg().DeleteKey(RegRoot::LocalMachine, Machine("Tree"), RegView::Bits64), two_);
+  EXPECT_FALSE(reg().KeyExists(RegRoot::LocalMachine, Machine("Tree"), RegView::Bits64));
+
+  // The same for a class: its other view stays registered.
+  const std::string id = "CLSID\\" + bed_->class_scratch();
+  Put(RegRoot::ClassesRoot, id + "\\InprocServer32", RegView::Bits32, "lib32.dll");
+  Put(RegRoot::ClassesRoot, id + "\\InprocServer32", RegView::Bits64, "lib64.dll");
+  EXPECT_TRUE(reg().DeleteKey(RegRoot::ClassesRoot, id, RegView::Bits64));
+  EXPECT_EQ(Get(RegRoot::ClassesRoot, id + "\\InprocServer32", RegView::Bits32),
+            two_ ? "lib32.dll" : "-");
+}
+
+INSTANTIATE_TEST_SUITE_P(Machines, RegistryViews, ::testing::ValuesIn(RegistryTestMachines()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           return info.param;
+                         });
 
 }  // namespace
 }  // namespace orv

@@ -3,6 +3,7 @@
 // test bed per implementation; each test executable defines MakeRegistryTestBed for its own.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/registry.h"
 
@@ -18,8 +19,17 @@ class RegistryTestBed {
   // Makes an existing key below the scratch key readable by everybody and changeable by nobody,
   // as HKEY_LOCAL_MACHINE is for a user without administrator rights. False when it could not.
   virtual bool MakeReadOnly(const std::string& path) = 0;
+  // A path below HKEY_LOCAL_MACHINE\SOFTWARE and a name below HKEY_CLASSES_ROOT\CLSID that belong
+  // to this test bed alone: missing in every view when the test starts, deleted in every view
+  // when the test bed goes.
+  virtual const std::string& machine_scratch() const = 0;
+  virtual const std::string& class_scratch() const = 0;
 };
 
-std::unique_ptr<RegistryTestBed> MakeRegistryTestBed();
+// The machines the test beds of a test executable play (names of letters and digits): the
+// advapi32 one plays the machine it runs on, the in-memory one every kind it models.
+std::vector<std::string> RegistryTestMachines();
+// A test bed on one of those machines ("" is the first).
+std::unique_ptr<RegistryTestBed> MakeRegistryTestBed(const std::string& machine = "");
 
 }  // namespace orv

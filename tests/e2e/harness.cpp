@@ -275,25 +275,29 @@ std::string ClassOf(HWND hwnd) {
   return name;
 }
 
+namespace {
+struct DescendantSearch {
+  const char* class_name;
+  const char* parent_text;
+  const char* text;
+  HWND found;
+};
+
+// A named CALLBACK, not a lambda: a lambda's function pointer is not stdcall on 32-bit Windows.
+BOOL CALLBACK MatchDescendant(HWND child, LPARAM data) {
+  auto* s = reinterpret_cast<DescendantSearch*>(data);
+  if (lstrcmpiA(ClassOf(child).c_str(), s->class_name) != 0) return TRUE;
+  if (s->parent_text && WindowText(GetParent(child)) != s->parent_text) return TRUE;
+  if (s->text && WindowText(child) != s->text) return TRUE;
+  s->found = child;
+  return FALSE;
+}
+}  // namespace
+
 HWND FindDescendant(HWND parent, const char* class_name, const char* parent_text,
                     const char* text) {
-  struct Search {
-    const char* class_name;
-    const char* parent_text;
-    const char* text;
-    HWND found;
-  } search{class_name, parent_text, text, nullptr};
-  EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        if (lstrcmpiA(ClassOf(child).c_str(), s->class_name) != 0) return TRUE;
-        if (s->parent_text && WindowText(GetParent(child)) != s->parent_text) return TRUE;
-        if (s->text && WindowText(child) != s->text) return TRUE;
-        s->found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  DescendantSearch search{class_name, parent_text, text, nullptr};
+  EnumChildWindows(parent, MatchDescendant, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -29,10 +29,11 @@ std::string ClassKey(const Library& library) {
   return std::string("CLSID\\") + library.class_id;
 }
 
-// HKCR\CLSID\{id}, where COM and the program look for the class.
-bool IsRegistered(const Library& library) {
+// HKCR\CLSID\{id}, where COM and the program look for the class (in the driver's own view,
+// which is the program's, unless a KEY_WOW64_* view is named).
+bool IsRegistered(const Library& library, REGSAM view = 0) {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ClassKey(library).c_str(), 0, KEY_READ, &key) !=
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ClassKey(library).c_str(), 0, KEY_READ | view, &key) !=
       ERROR_SUCCESS)
     return false;
   RegCloseKey(key);
@@ -124,6 +125,12 @@ TEST_F(SiblingLibraries, BothRegisteredByFullPathWhileRunningAndUnregisteredAtCl
   ASSERT_NE(main, nullptr);
   ExpectRegisteredFromProgramFolder(kSelmont);
   ExpectRegisteredFromProgramFolder(kDarrowin);
+  // A 32-bit program on 64-bit Windows: its libraries land in the 32-bit view only.
+  BOOL wow64 = FALSE;
+  if (sizeof(void*) == 4 && IsWow64Process(GetCurrentProcess(), &wow64) && wow64) {
+    EXPECT_FALSE(IsRegistered(kSelmont, KEY_WOW64_64KEY));
+    EXPECT_FALSE(IsRegistered(kDarrowin, KEY_WOW64_64KEY));
+  }
   ASSERT_FALSE(HasFailure());
 
   CloseAndWaitForExit(main);

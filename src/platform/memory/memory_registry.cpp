@@ -71,25 +71,26 @@ std::vector<std::string> SplitPath(const std::string& path) {
   return parts;
 }
 
-std::string JoinPath(const std::vector<std::string>& parts, size_t n) {
-  std::string out;
-  for (size_t i = 0; i < n && i < parts.size(); ++i) {
-    if (i) out += '\\';
-    out += parts[i];
-  }
-  return out;
-}
-
 bool SameName(const std::string& a, const std::string& b) {
   return a == b || RegistryNameKey(a) == RegistryNameKey(b);
 }
 
-bool PathHasPrefix(const std::string& path, const std::string& prefix) {
-  auto p = SplitPath(path), q = SplitPath(prefix);
-  if (q.size() > p.size()) return false;
-  for (size_t i = 0; i < q.size(); ++i)
-    if (!SameName(p[i], q[i])) return false;
+bool HasPrefix(const std::vector<std::string>& path, const std::vector<std::string>& prefix) {
+  if (prefix.size() > path.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i)
+    if (!SameName(path[i], prefix[i])) return false;
   return true;
+}
+
+constexpr char kSoftware[] = "SOFTWARE";
+constexpr char kClasses[] = "Classes";
+constexpr char kWow64Node[] = "WOW6432Node";
+
+// The keys below SOFTWARE\Classes that have a 32-bit view of their own.
+bool IsRedirectedClassKey(const std::string& name) {
+  for (const char* k : {"CLSID", "Interface", "DirectShow", "Media Type", "MediaFoundation"})
+    if (SameName(name, k)) return true;
+  return false;
 }
 
 }  // namespace
@@ -133,8 +134,9 @@ struct MemoryRegistry::Node {
 class MemoryRegistryKey : public RegistryKey {
  public:
   MemoryRegistryKey(MemoryRegistry* reg, MemoryRegistry::Node* node, RegRoot root,
-                    std::string path, bool writable)
-      : reg_(reg), node_(node), root_(root), path_(std::move(path)), writable_(writable) {}
+                    std::string path, RegView view, bool writable)
+      : reg_(reg), node_(node), root_(root), path_(std::move(path)), view_(view),
+        writable_(writable) {}
 
   bool QueryValue(const std::string& name, RegValue* out) const override {
     if (node_->deleted) return false;
@@ -178,21 +180,55 @@ class MemoryRegistryKey : public RegistryKey {
     const std::string rel = NormalizeKeyPath(name);
     if (node_->deleted || rel.empty()) return false;
     const std::string full = path_.empty() ? rel : path_ + "\\" + rel;
-    return reg_->KeyExists(root_, full);
+    return reg_->KeyExists(root_, full, view_);
   }
 
  private:
   MemoryRegistry* reg_;
   MemoryRegistry::Node* node_;
   RegRoot root_;
-  std::string path_;
+  std::string path_;  // as opened: sub-keys are looked up by their path in the key's view
+  RegView view_;
   bool writable_;
 };
 
-MemoryRegistry::MemoryRegistry() {
+MemoryRegistry::MemoryRegistry(Machine machine) : machine_(machine) {
   for (auto& r : roots_) r = std::make_unique<Node>();
+  // The keys every Windows has, so that creating keys below them counts only the new ones.
+  Place p;
+  p.machine = true;
+  p.parts = {kSoftware, kClasses};
+  Find(p, true);
+  if (HasTwoViews()) {
+    p.parts = {kSoftware, kWow64Node};
+    Find(p, true);
+    p.parts = {kSoftware, kClasses, kWow64Node};
+    Find(p, true);
+  }
+  write_calls_ = 0;
 }
 MemoryRegistry::~MemoryRegistry() = default;
+
+MemoryRegistry::Place MemoryRegistry::Map(RegRoot root, const std::string& path,
+                                          RegView view) const {
+  Place p;
+  p.machine = root != RegRoot::CurrentUser;
+  if (root == RegRoot::ClassesRoot) p.parts = {kSoftware, kClasses};
+  for (auto& part : SplitPath(path)) p.parts.push_back(part);
+  if (view == RegView::Own) view = OwnView();
+  if (!HasTwoViews() || view != RegView::Bits32 || !p.machine || p.parts.empty() ||
+      !SameName(p.parts[0], kSoftware))
+    return p;
+  auto& parts = p.parts;
+  if (parts.size() >= 2 && SameName(parts[1], kWow64Node)) return p;
+  if (parts.size() >= 2 && SameName(parts[1], kClasses)) {
+    if (parts.size() >= 3 && IsRedirectedClassKey(parts[2]))
+      parts.insert(parts.begin() + 2, kWow64Node);
+    return p;
+  }
+  parts.insert(parts.begin() + 1, kWow64Node);
+  return p;
+}
 
 bool MemoryRegistry::CountWrite() {
   ++write_calls_;
@@ -200,14 +236,13 @@ bool MemoryRegistry::CountWrite() {
   return ++writes_since_armed_ < fail_from_;
 }
 
-MemoryRegistry::Rule MemoryRegistry::RuleFor(RegRoot root, const std::string& path) const {
+MemoryRegistry::Rule MemoryRegistry::RuleFor(const Place& place) const {
   Rule rule = Rule::Allow;
   size_t depth = 0;
   for (auto& r : rules_) {
-    if (r.first.first != root || !PathHasPrefix(path, r.first.second)) continue;
-    size_t d = SplitPath(r.first.second).size();
-    if (d >= depth) {
-      depth = d;
+    if (r.first.machine != place.machine || !HasPrefix(place.parts, r.first.parts)) continue;
+    if (r.first.parts.size() >= depth) {
+      depth = r.first.parts.size();
       rule = r.second;
     }
   }
@@ -215,62 +250,76 @@ MemoryRegistry::Rule MemoryRegistry::RuleFor(RegRoot root, const std::string& pa
 }
 
 void MemoryRegistry::SetAccess(RegRoot root, const std::string& path, Rule rule) {
-  rules_.push_back({{root, path}, rule});
+  SetAccess(root, path, rule, RegView::Bits64);
+  SetAccess(root, path, rule, RegView::Bits32);
 }
 
-MemoryRegistry::Node* MemoryRegistry::Find(RegRoot root, const std::string& path, bool create) {
-  Node* n = roots_[static_cast<int>(root)].get();
-  const auto parts = SplitPath(path);
-  for (size_t i = 0; i < parts.size(); ++i) {
-    const std::u16string k = RegistryNameKey(parts[i]);
+void MemoryRegistry::SetAccess(RegRoot root, const std::string& path, Rule rule, RegView view) {
+  rules_.push_back({Map(root, path, view), rule});
+}
+
+MemoryRegistry::Node* MemoryRegistry::Find(const Place& place, bool create) {
+  Node* n = roots_[place.machine ? 1 : 0].get();
+  Place above{place.machine, {}};
+  for (const auto& part : place.parts) {
+    const std::u16string k = RegistryNameKey(part);
     auto it = n->keys.find(k);
     if (it == n->keys.end()) {
       // Creating a key needs write access to the key it goes under.
-      if (!create || RuleFor(root, JoinPath(parts, i)) != Rule::Allow || !CountWrite())
-        return nullptr;
+      if (!create || RuleFor(above) != Rule::Allow || !CountWrite()) return nullptr;
       auto child = std::make_unique<Node>();
-      child->name = parts[i];
+      child->name = part;
       it = n->keys.emplace(k, std::move(child)).first;
     }
     n = it->second.get();
+    above.parts.push_back(part);
   }
   return n;
 }
 
 std::unique_ptr<RegistryKey> MemoryRegistry::OpenKey(RegRoot root, const std::string& path,
-                                                     bool create, RegAccess access) {
-  Rule rule = RuleFor(root, path);
+                                                     bool create, RegAccess access,
+                                                     RegView view) {
+  const Place place = Map(root, path, view);
+  Rule rule = RuleFor(place);
   if (rule == Rule::Denied) return nullptr;
   if (rule == Rule::ReadOnly && access == RegAccess::Full) return nullptr;
-  Node* n = Find(root, path, create);
+  Node* n = Find(place, create);
   if (!n) return nullptr;
-  return std::make_unique<MemoryRegistryKey>(this, n, root, NormalizeKeyPath(path),
+  return std::make_unique<MemoryRegistryKey>(this, n, root, NormalizeKeyPath(path), view,
                                              access == RegAccess::Full);
 }
 
-bool MemoryRegistry::KeyExists(RegRoot root, const std::string& path) {
-  return RuleFor(root, path) != Rule::Denied && Find(root, path, false) != nullptr;
+bool MemoryRegistry::KeyExists(RegRoot root, const std::string& path, RegView view) {
+  const Place place = Map(root, path, view);
+  return RuleFor(place) != Rule::Denied && Find(place, false) != nullptr;
 }
 
-bool MemoryRegistry::DeleteKey(RegRoot root, const std::string& path) {
-  const auto parts = SplitPath(path);
-  if (parts.empty()) return false;
-  Node* parent = Find(root, JoinPath(parts, parts.size() - 1), false);
-  if (!parent || !parent->keys.count(RegistryNameKey(parts.back()))) return false;
+bool MemoryRegistry::DeleteKey(RegRoot root, const std::string& path, RegView view) {
+  if (SplitPath(path).empty()) return false;
+  Place place = Map(root, path, view);
+  const std::string name = place.parts.back();
+  Place parent_place = place;
+  parent_place.parts.pop_back();
+  Node* parent = Find(parent_place, false);
+  if (!parent || !parent->keys.count(RegistryNameKey(name))) return false;
   if (!CountWrite()) return false;
-  return DeleteTree(root, JoinPath(parts, parts.size()), parent, RegistryNameKey(parts.back()));
+  return DeleteTree(place, parent, RegistryNameKey(name));
 }
 
 // Deletes depth first in enumeration order, as RegDeleteTree does: a key that may not be deleted
-// stops the walk, and what was deleted before it stays deleted.
-bool MemoryRegistry::DeleteTree(RegRoot root, const std::string& path, Node* parent,
-                                const std::u16string& key) {
-  const Rule rule = RuleFor(root, path);
+// stops the walk, and what was deleted before it stays deleted. place is the key's own place,
+// extended and restored on the way down.
+bool MemoryRegistry::DeleteTree(Place& place, Node* parent, const std::u16string& key) {
+  const Rule rule = RuleFor(place);
   if (rule == Rule::Denied) return false;
   Node* node = parent->keys.at(key).get();
   while (!node->keys.empty()) {
     auto child = node->keys.begin();
-    if (!DeleteTree(root, path + "\\" + child->second->name, node, child->first)) return false;
+    place.parts.push_back(child->second->name);
+    const bool deleted = DeleteTree(place, node, child->first);
+    place.parts.pop_back();
+    if (!deleted) return false;
   }
   if (rule != Rule::Allow) return false;
   // Keys still open on the deleted key see nothing from now on, as on Windows.

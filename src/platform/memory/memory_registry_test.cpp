@@ -98,6 +98,90 @@ TEST(MemoryRegistry, FailsTheNthWriteAndEveryOneAfter) {
   EXPECT_NE(reg.OpenKey(kRoot, "P\\Q\\R", true), nullptr);
 }
 
+// The text of v in root\path as one view sees it, "-" when the key is missing there.
+std::string Get(MemoryRegistry& reg, RegRoot root, const std::string& path, RegView view) {
+  RegKey key = RegKey::Open(reg, root, path, false, RegAccess::Read, view);
+  return key ? key.ReadString("v") : "-";
+}
+
+TEST(MemoryRegistry, SharesTheClassKeysWindowsSharesAndRedirectsTheOthers) {
+  MemoryRegistry reg;  // a 32-bit program on 64-bit Windows
+  struct Case {
+    RegRoot root;
+    const char* path;
+    bool shared;
+  };
+  const Case cases[] = {
+      {RegRoot::ClassesRoot, ".orvtest", true},
+      {RegRoot::ClassesRoot, "OrvTest.Document\\shell", true},
+      {RegRoot::ClassesRoot, "CLSID\\{X}", false},
+      {RegRoot::ClassesRoot, "clsid\\{Y}", false},
+      {RegRoot::ClassesRoot, "Interface\\{X}", false},
+      {RegRoot::LocalMachine, "SOFTWARE\\Classes\\Media Type\\X", false},
+      {RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", false},
+      {RegRoot::LocalMachine, "Software\\Microsoft\\Internet Explorer\\ActiveX Compatibility",
+       false},
+      {RegRoot::LocalMachine, "SYSTEM\\CurrentControlSet\\X", true},
+      {RegRoot::CurrentUser, "Software\\Classes\\CLSID\\{X}", true},
+  };
+  for (const auto& c : cases) {
+    RegKey key = RegKey::Open(reg, c.root, c.path, true, RegAccess::Full, RegView::Bits32);
+    key.WriteString("v", "32");
+    EXPECT_EQ(Get(reg, c.root, c.path, RegView::Bits64), c.shared ? "32" : "-") << c.path;
+  }
+  // HKEY_CLASSES_ROOT is the machine's SOFTWARE\Classes, in each view.
+  EXPECT_EQ(Get(reg, RegRoot::LocalMachine, "SOFTWARE\\Classes\\CLSID\\{X}", RegView::Own), "32");
+  EXPECT_EQ(Get(reg, RegRoot::LocalMachine, "SOFTWARE\\Classes\\WOW6432Node\\CLSID\\{X}",
+                RegView::Bits64), "32");
+  // A 32-bit path that names WOW6432Node reaches the same key.
+  EXPECT_EQ(Get(reg, RegRoot::LocalMachine,
+                "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run", RegView::Bits32),
+            "32");
+}
+
+TEST(MemoryRegistry, AccessRulesHoldInEveryViewOrInTheOneNamed) {
+  const std::string key = "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility";
+  MemoryRegistry reg;
+  for (RegView view : {RegView::Bits64, RegView::Bits32})
+    reg.OpenKey(kRoot, key, true, RegAccess::Full, view);
+  reg.SetAccess(kRoot, key, MemoryRegistry::Rule::ReadOnly, RegView::Bits64);
+  EXPECT_EQ(reg.OpenKey(kRoot, key, false, RegAccess::Full, RegView::Bits64), nullptr);
+  EXPECT_NE(reg.OpenKey(kRoot, key, false, RegAccess::Full, RegView::Bits32), nullptr);
+  reg.SetAccess(kRoot, key, MemoryRegistry::Rule::ReadOnly);
+  EXPECT_EQ(reg.OpenKey(kRoot, key, false, RegAccess::Full, RegView::Bits32), nullptr);
+  EXPECT_NE(reg.OpenKey(kRoot, key, false, RegAccess::Read, RegView::Bits32), nullptr);
+
+  // A rule on the 64-bit SOFTWARE covers the 32-bit view stored below it, as inherited rights do.
+  MemoryRegistry inherited;
+  inherited.SetAccess(kRoot, "SOFTWARE", MemoryRegistry::Rule::ReadOnly, RegView::Bits64);
+  EXPECT_EQ(inherited.OpenKey(kRoot, key, true, RegAccess::Full, RegView::Bits32), nullptr);
+  EXPECT_FALSE(inherited.KeyExists(kRoot, key, RegView::Bits32));
+}
+
+TEST(MemoryRegistry, CountsWritesPerCallInEveryView) {
+  MemoryRegistry reg;
+  const std::string path = "SOFTWARE\\Tavrosel\\K";
+  auto in64 = reg.OpenKey(kRoot, path, true, RegAccess::Full, RegView::Bits64);
+  auto in32 = reg.OpenKey(kRoot, path, true, RegAccess::Full, RegView::Bits32);
+  ASSERT_NE(in64, nullptr);
+  ASSERT_NE(in32, nullptr);
+  const int before = reg.write_calls();
+  reg.FailWritesFrom(3);
+  EXPECT_TRUE(in32->SetValue("a", {kRegSz, "1"}));
+  EXPECT_TRUE(in64->SetValue("a", {kRegSz, "1"}));
+  EXPECT_FALSE(in32->SetValue("b", {kRegSz, "2"}));
+  EXPECT_FALSE(reg.DeleteKey(kRoot, path, RegView::Bits64));
+  EXPECT_EQ(reg.write_calls(), before + 4);
+  EXPECT_TRUE(reg.KeyExists(kRoot, path, RegView::Bits64));
+
+  // Creating a key of the 32-bit view counts the keys created, not the hidden WOW6432Node.
+  MemoryRegistry fresh;
+  const int start = fresh.write_calls();
+  ASSERT_NE(fresh.OpenKey(kRoot, "SOFTWARE\\A\\B", true, RegAccess::Full, RegView::Bits32),
+            nullptr);
+  EXPECT_EQ(fresh.write_calls(), start + 2);
+}
+
 TEST(MemoryRegistry, KeepsBytesThatAreNoCharacterApart) {
   MemoryRegistry reg;
   auto key = Create(reg, "K");

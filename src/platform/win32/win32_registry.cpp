@@ -18,16 +18,61 @@ bool IsPredefined(HKEY h) {
 bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
 
 // Opens path below parent for probing; "" is refused, so that it never names the parent itself.
-bool CanOpen(HKEY parent, const std::string& path) {
+bool CanOpen(HKEY parent, const std::string& path, REGSAM view) {
   std::string p = NormalizeKeyPath(path);
   if (p.empty()) return false;
   ScopedHkey key;
-  return RegOpenKeyExA(parent, p.c_str(), 0, kProbeAccess, key.receive()) == ERROR_SUCCESS;
+  return RegOpenKeyExA(parent, p.c_str(), 0, kProbeAccess | view, key.receive()) == ERROR_SUCCESS;
+}
+
+// Calls enumerate(index, buffer, length) until ERROR_NO_MORE_ITEMS, growing the buffer when
+// a name does not fit (value names reach 16383 characters).
+template <typename F>
+std::vector<std::string> Enumerate(F enumerate) {
+  std::vector<std::string> names;
+  std::vector<char> buf(512);
+  for (DWORD i = 0;;) {
+    DWORD len = static_cast<DWORD>(buf.size());
+    LONG rc = enumerate(i, buf.data(), &len);
+    if (rc == ERROR_MORE_DATA && buf.size() < 65536) {
+      buf.resize(buf.size() * 2);
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) break;  // ERROR_NO_MORE_ITEMS, or a key deleted meanwhile
+    names.emplace_back(buf.data(), len);
+    ++i;
+  }
+  return names;
+}
+
+std::vector<std::string> SubKeysOf(HKEY key) {
+  // Key names are at most 255 characters: 510 bytes in code page 936.
+  return Enumerate([key](DWORD i, char* buf, DWORD* len) {
+    return RegEnumKeyExA(key, i, buf, len, nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
+// Deletes path with its sub-keys, depth first, every step in the one view: RegDeleteTreeA takes
+// no view flag, and keys it opens below a handle would follow the program's own view.
+LONG DeleteTreeInView(HKEY root, const std::string& path, REGSAM view) {
+  std::vector<std::string> children;
+  {
+    ScopedHkey key;
+    LONG rc = RegOpenKeyExA(root, path.c_str(), 0, kProbeAccess | view, key.receive());
+    if (rc != ERROR_SUCCESS) return rc;
+    children = SubKeysOf(key.get());
+  }
+  for (const auto& child : children) {
+    LONG rc = DeleteTreeInView(root, path + "\\" + child, view);
+    if (rc == ERROR_FILE_NOT_FOUND) continue;  // deleted meanwhile by someone else
+    if (rc != ERROR_SUCCESS) return rc;
+  }
+  return RegDeleteKeyExA(root, path.c_str(), view, 0);
 }
 
 class Win32RegistryKey : public RegistryKey {
  public:
-  explicit Win32RegistryKey(ScopedHkey key) : key_(std::move(key)) {}
+  Win32RegistryKey(ScopedHkey key, REGSAM view) : key_(std::move(key)), view_(view) {}
 
   bool QueryValue(const std::string& name, RegValue* out) const override {
     DWORD type = 0, size = 0;
@@ -68,12 +113,7 @@ class Win32RegistryKey : public RegistryKey {
     return RegDeleteValueA(key_.get(), name.c_str()) == ERROR_SUCCESS;
   }
 
-  std::vector<std::string> SubKeyNames() const override {
-    // Key names are at most 255 characters: 510 bytes in code page 936.
-    return Enumerate([this](DWORD i, char* buf, DWORD* len) {
-      return RegEnumKeyExA(key_.get(), i, buf, len, nullptr, nullptr, nullptr, nullptr);
-    });
-  }
+  std::vector<std::string> SubKeyNames() const override { return SubKeysOf(key_.get()); }
 
   std::vector<std::string> ValueNames() const override {
     return Enumerate([this](DWORD i, char* buf, DWORD* len) {
@@ -81,30 +121,14 @@ class Win32RegistryKey : public RegistryKey {
     });
   }
 
-  bool HasSubKey(const std::string& name) const override { return CanOpen(key_.get(), name); }
-
- private:
-  // Calls enumerate(index, buffer, length) until ERROR_NO_MORE_ITEMS, growing the buffer when
-  // a name does not fit (value names reach 16383 characters).
-  template <typename F>
-  static std::vector<std::string> Enumerate(F enumerate) {
-    std::vector<std::string> names;
-    std::vector<char> buf(512);
-    for (DWORD i = 0;;) {
-      DWORD len = static_cast<DWORD>(buf.size());
-      LONG rc = enumerate(i, buf.data(), &len);
-      if (rc == ERROR_MORE_DATA && buf.size() < 65536) {
-        buf.resize(buf.size() * 2);
-        continue;
-      }
-      if (rc != ERROR_SUCCESS) break;  // ERROR_NO_MORE_ITEMS, or a key deleted meanwhile
-      names.emplace_back(buf.data(), len);
-      ++i;
-    }
-    return names;
+  // Windows redirects by the full path of the key: a sub-key is looked up in this key's view.
+  bool HasSubKey(const std::string& name) const override {
+    return CanOpen(key_.get(), name, view_);
   }
 
+ private:
   ScopedHkey key_;
+  REGSAM view_;
 };
 
 }  // namespace
@@ -126,10 +150,28 @@ HKEY RootHandle(RegRoot root) {
   return HKEY_CURRENT_USER;
 }
 
+REGSAM ViewFlag(RegView view) {
+  switch (view) {
+    case RegView::Own:
+      return 0;
+    case RegView::Bits64:
+      return KEY_WOW64_64KEY;
+    case RegView::Bits32:
+      return KEY_WOW64_32KEY;
+  }
+  return 0;
+}
+
+Win32Registry::Win32Registry() {
+  // A 64-bit program runs only on 64-bit Windows; a 32-bit one there runs under WOW64.
+  BOOL wow64 = FALSE;
+  two_views_ = sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
+}
+
 std::unique_ptr<RegistryKey> Win32Registry::OpenKey(RegRoot root, const std::string& path,
-                                                    bool create, RegAccess access) {
+                                                    bool create, RegAccess access, RegView view) {
   const std::string p = NormalizeKeyPath(path);
-  const REGSAM sam = access == RegAccess::Full ? KEY_ALL_ACCESS : KEY_READ;
+  const REGSAM sam = (access == RegAccess::Full ? KEY_ALL_ACCESS : KEY_READ) | ViewFlag(view);
   ScopedHkey key;
   LONG rc;
   if (create && !p.empty())
@@ -138,19 +180,19 @@ std::unique_ptr<RegistryKey> Win32Registry::OpenKey(RegRoot root, const std::str
   else
     rc = RegOpenKeyExA(RootHandle(root), p.c_str(), 0, sam, key.receive());
   if (rc != ERROR_SUCCESS) return nullptr;
-  return std::make_unique<Win32RegistryKey>(std::move(key));
+  return std::make_unique<Win32RegistryKey>(std::move(key), ViewFlag(view));
 }
 
-bool Win32Registry::KeyExists(RegRoot root, const std::string& path) {
+bool Win32Registry::KeyExists(RegRoot root, const std::string& path, RegView view) {
   if (NormalizeKeyPath(path).empty()) return true;
-  return CanOpen(RootHandle(root), path);
+  return CanOpen(RootHandle(root), path, ViewFlag(view));
 }
 
-bool Win32Registry::DeleteKey(RegRoot root, const std::string& path) {
+bool Win32Registry::DeleteKey(RegRoot root, const std::string& path, RegView view) {
   const std::string p = NormalizeKeyPath(path);
-  // An empty path would make RegDeleteTreeA empty the whole root.
+  // An empty path would name the root itself.
   if (p.empty()) return false;
-  return RegDeleteTreeA(RootHandle(root), p.c_str()) == ERROR_SUCCESS;
+  return DeleteTreeInView(RootHandle(root), p, ViewFlag(view)) == ERROR_SUCCESS;
 }
 
 }  // namespace orv

@@ -44,12 +44,24 @@ class ScopedHkey {
 
 HKEY RootHandle(RegRoot root);
 
+// The KEY_WOW64_* flag that reaches a view (none for the program's own).
+REGSAM ViewFlag(RegView view);
+
 class Win32Registry : public Registry {
  public:
+  Win32Registry();
   std::unique_ptr<RegistryKey> OpenKey(RegRoot root, const std::string& path, bool create,
-                                       RegAccess access = RegAccess::Full) override;
-  bool KeyExists(RegRoot root, const std::string& path) override;
-  bool DeleteKey(RegRoot root, const std::string& path) override;
+                                       RegAccess access = RegAccess::Full,
+                                       RegView view = RegView::Own) override;
+  bool KeyExists(RegRoot root, const std::string& path, RegView view = RegView::Own) override;
+  bool DeleteKey(RegRoot root, const std::string& path, RegView view = RegView::Own) override;
+  bool HasTwoViews() const override { return two_views_; }
+  RegView OwnView() const override {
+    return sizeof(void*) == 8 ? RegView::Bits64 : RegView::Bits32;
+  }
+
+ private:
+  bool two_views_;
 };
 
 }  // namespace orv

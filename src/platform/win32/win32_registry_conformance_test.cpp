@@ -1,6 +1,8 @@
 // The shared registry suite against the real registry (run under Wine or on Windows). Every
-// test works below its own key HKEY_CURRENT_USER\Software\Tavrosel\OrvanelTest\<unique> and
-// removes it afterwards, giving back the original rights of any key it made read-only.
+// test works below its own key HKEY_CURRENT_USER\Software\Tavrosel\OrvanelTest\<unique> (and,
+// for the views, HKEY_LOCAL_MACHINE\SOFTWARE\Tavrosel\OrvanelTest\<unique> and
+// HKEY_CLASSES_ROOT\CLSID\OrvanelTest-<unique> in both views) and removes them afterwards,
+// giving back the original rights of any key it made read-only.
 #include <windows.h>
 
 #include <sddl.h>
@@ -22,10 +24,14 @@ class Win32RegistryTestBed : public RegistryTestBed {
  public:
   Win32RegistryTestBed() {
     static int counter = 0;
-    scratch_ = std::string(kTestParent) + "\\" + std::to_string(GetCurrentProcessId()) + "-" +
-               std::to_string(GetTickCount()) + "-" + std::to_string(++counter);
+    const std::string unique = std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(GetTickCount()) + "-" + std::to_string(++counter);
+    scratch_ = std::string(kTestParent) + "\\" + unique;
+    machine_scratch_ = std::string("SOFTWARE\\Tavrosel\\OrvanelTest\\") + unique;
+    class_scratch_ = std::string("OrvanelTest-") + unique;
     reg_.DeleteKey(RegRoot::CurrentUser, scratch_);
     reg_.OpenKey(RegRoot::CurrentUser, scratch_, true);
+    RemoveMachineKeys();
   }
 
   ~Win32RegistryTestBed() override {
@@ -37,10 +43,13 @@ class Win32RegistryTestBed : public RegistryTestBed {
     }
     reg_.DeleteKey(RegRoot::CurrentUser, scratch_);
     RegDeleteKeyA(HKEY_CURRENT_USER, kTestParent);  // only goes when no other test bed is left
+    RemoveMachineKeys();
   }
 
   Registry& registry() override { return reg_; }
   const std::string& scratch() const override { return scratch_; }
+  const std::string& machine_scratch() const override { return machine_scratch_; }
+  const std::string& class_scratch() const override { return class_scratch_; }
 
   bool MakeReadOnly(const std::string& path) override {
     ScopedHkey key;
@@ -65,13 +74,27 @@ class Win32RegistryTestBed : public RegistryTestBed {
   }
 
  private:
+  // The test's machine keys in both views, and their parents when no other test bed has some.
+  void RemoveMachineKeys() {
+    for (RegView view : {RegView::Bits64, RegView::Bits32}) {
+      reg_.DeleteKey(RegRoot::LocalMachine, machine_scratch_, view);
+      reg_.DeleteKey(RegRoot::ClassesRoot, "CLSID\\" + class_scratch_, view);
+      for (const char* parent : {"SOFTWARE\\Tavrosel\\OrvanelTest", "SOFTWARE\\Tavrosel"})
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, parent, ViewFlag(view), 0);
+    }
+  }
+
   Win32Registry reg_;
   std::string scratch_;
+  std::string machine_scratch_;
+  std::string class_scratch_;
   std::vector<std::pair<std::string, std::vector<BYTE>>> locked_;  // path, original rights
 };
 }  // namespace
 
-std::unique_ptr<RegistryTestBed> MakeRegistryTestBed() {
+std::vector<std::string> RegistryTestMachines() { return {"ThisMachine"}; }
+
+std::unique_ptr<RegistryTestBed> MakeRegistryTestBed(const std::string&) {
   return std::make_unique<Win32RegistryTestBed>();
 }
 

@@ -23,11 +23,14 @@ class SettingsKeyOnly : public Registry {
  public:
   std::map<std::string, RegValue> values;
 
-  std::unique_ptr<RegistryKey> OpenKey(RegRoot, const std::string&, bool, RegAccess) override {
+  std::unique_ptr<RegistryKey> OpenKey(RegRoot, const std::string&, bool, RegAccess,
+                                       RegView) override {
     return std::make_unique<Key>(values);
   }
-  bool KeyExists(RegRoot, const std::string&) override { return true; }
-  bool DeleteKey(RegRoot, const std::string&) override { return false; }
+  bool KeyExists(RegRoot, const std::string&, RegView) override { return true; }
+  bool DeleteKey(RegRoot, const std::string&, RegView) override { return false; }
+  bool HasTwoViews() const override { return false; }
+  RegView OwnView() const override { return RegView::Bits32; }
 
  private:
   class Key : public RegistryKey {
