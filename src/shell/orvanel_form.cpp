@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "shell/error_display.h"
-#include "shell/maker_site.h"
 #include "shell/program_folder.h"
 #include "shell/settings.h"
 #include "shell/startup_integration.h"
@@ -17,8 +16,6 @@ void Run(const std::function<void()>& hook) {
 }
 
 }  // namespace
-
-std::string InitialNoticeText() { return std::string("Power by ") + kMakerName + " " + kMakerWebHost; }
 
 OrvanelForm::OrvanelForm(const FormServices& services, std::string exe_path)
     : services_(services),

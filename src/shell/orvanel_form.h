@@ -18,6 +18,7 @@
 #include "platform/shell.h"
 #include "platform/tray.h"
 #include "shell/general_page.h"
+#include "shell/maker_site.h"
 #include "shell/tray_menu.h"
 
 namespace orv {
@@ -27,9 +28,6 @@ inline constexpr char kFormClassName[] = "TOrvanelForm";
 inline constexpr char kDesignCaption[] = "岚澄欧凡诺";
 inline constexpr char kMainCaption[] = "岚澄欧凡诺 V1.2";
 inline constexpr int kFontPoints = 9;
-
-// "Power by 岚澄软件 " + the maker's web host: the notice line's text until a notice replaces it.
-std::string InitialNoticeText();
 
 struct PageInfo {
   const char* tree_entry;    // the navigation tree's text

@@ -14,7 +14,7 @@ std::string DefaultNoticeShowCode() {
   return std::string("3,请访问岚澄软件以获得本软件的最新版本。") + kMakerWebHost;
 }
 
-std::string DefaultNoticeClickCode() { return std::string("1,") + kMakerHomePage; }
+std::string DefaultNoticeClickCode() { return "1," + MakerHomePage(); }
 
 std::string NoticeShowCodeName(int n) { return kNoticeShowCodePrefix + std::to_string(n); }
 std::string NoticeClickCodeName(int n) { return kNoticeClickCodePrefix + std::to_string(n); }

@@ -8,6 +8,7 @@
 #include "base/errors.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/recorders.h"
+#include "shell/maker_site.h"
 #include "shell/startup_integration.h"
 
 namespace orv {
@@ -46,8 +47,8 @@ TEST_F(InitSettingsTest, EmptyKeyGetsEveryDefaultInOrder) {
   EXPECT_EQ(key.ReadString("path"), kFolder);
   EXPECT_EQ(key.ReadInteger("NoticeCount"), 1);
   EXPECT_EQ(key.ReadString("NoticeShowCode1"),
-            "3,请访问岚澄软件以获得本软件的最新版本。www.lancheng-soft.cn");
-  EXPECT_EQ(key.ReadString("NoticeClickCode1"), "1,http://www.lancheng-soft.cn/");
+            std::string("3,请访问岚澄软件以获得本软件的最新版本。") + kMakerWebHost);
+  EXPECT_EQ(key.ReadString("NoticeClickCode1"), std::string("1,http://") + kMakerWebHost + "/");
   EXPECT_EQ(key.ReadString("FirstRun"), "1.2");
   for (const char* on : {"AutoRun", "AllowKillAD", "KillAd_Notice", "AllowIEMenu"}) {
     RegValue v;
