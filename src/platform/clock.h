@@ -15,6 +15,8 @@ enum class TimerId { DownloadNotice, CheckOnline };
 class Timers {
  public:
   virtual ~Timers() = default;
+  // Starting a timer that runs with the same interval changes nothing: its next tick stays due
+  // when it was. Another interval restarts it.
   virtual void Start(TimerId id, unsigned interval_ms) = 0;
   virtual void Stop(TimerId id) = 0;
 };

@@ -1,7 +1,5 @@
 #include "platform/http_wire.h"
 
-#include <cstring>
-
 #include "base/ansi.h"
 
 namespace orv {
@@ -70,18 +68,28 @@ bool ParseHttpUrl(const std::string& url, HttpUrl* out) {
   parsed.path = slash == std::string::npos ? "/" : url.substr(slash);
   const size_t colon = authority.find(':');
   parsed.host = authority.substr(0, colon);
-  if (parsed.host.empty()) return false;
-  for (char c : parsed.host)
-    if (!IsHostByte(c)) return false;
+  if (!IsHttpHost(parsed.host)) return false;
   if (colon != std::string::npos && !ParsePort(authority.substr(colon + 1), &parsed.port))
     return false;
   *out = parsed;
   return true;
 }
 
-HttpEndpoint ConnectionEndpoint(const HttpGetRequest& request, const HttpUrl& url) {
-  if (!request.proxy_host.empty()) return {request.proxy_host, request.proxy_port};
-  return {url.host, url.port};
+bool IsHttpHost(const std::string& host) {
+  if (host.empty()) return false;
+  for (char c : host)
+    if (!IsHostByte(c)) return false;
+  return true;
+}
+
+bool ConnectionEndpoint(const HttpGetRequest& request, const HttpUrl& url, HttpEndpoint* out) {
+  if (request.proxy_host.empty()) {
+    *out = {url.host, url.port};
+    return true;
+  }
+  if (!IsHttpHost(request.proxy_host) || request.proxy_port == 0) return false;
+  *out = {request.proxy_host, request.proxy_port};
+  return true;
 }
 
 std::string FormatHttpGet(const HttpGetRequest& request, const HttpUrl& url) {

@@ -20,12 +20,16 @@ struct HttpUrl {
 // empty host, user information, a port that is not 1 to 65535, or bytes below 33 in the url.
 bool ParseHttpUrl(const std::string& url, HttpUrl* out);
 
-// Where the connection goes: the proxy when one is named, else the url's host.
+// A host name or IPv4 address: letters, digits, '.', '-', '_', at least one.
+bool IsHttpHost(const std::string& host);
+
+// Where the connection goes: the proxy when one is named, else the url's host. False when the
+// proxy's host is not a host name or its port is 0.
 struct HttpEndpoint {
   std::string host;
   uint16_t port = 80;
 };
-HttpEndpoint ConnectionEndpoint(const HttpGetRequest& request, const HttpUrl& url);
+bool ConnectionEndpoint(const HttpGetRequest& request, const HttpUrl& url, HttpEndpoint* out);
 
 // The request's bytes, lines ending in CR LF: the request line ("GET <path> HTTP/1.0", with the
 // whole url in place of the path through a proxy), Accept, User-Agent, Host (with ":port" when

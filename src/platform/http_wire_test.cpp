@@ -48,13 +48,21 @@ TEST(HttpRequest, HostCarriesAPortOtherThan80AndAProxyGetsTheWholeUrl) {
   HttpUrl url;
   ASSERT_TRUE(ParseHttpUrl(r.url, &url));
   EXPECT_EQ(FormatHttpGet(r, url), "GET /p HTTP/1.0\r\nAccept: */*\r\nUser-Agent: A\r\nHost: h:8080\r\n\r\n");
-  EXPECT_EQ(ConnectionEndpoint(r, url).host, "h");
-  EXPECT_EQ(ConnectionEndpoint(r, url).port, 8080);
+  HttpEndpoint e;
+  ASSERT_TRUE(ConnectionEndpoint(r, url, &e));
+  EXPECT_EQ(e.host, "h");
+  EXPECT_EQ(e.port, 8080);
   r.proxy_host = "proxy";
   r.proxy_port = 3128;
   EXPECT_EQ(FormatHttpGet(r, url).substr(0, 30), "GET http://h:8080/p HTTP/1.0\r\n");
-  EXPECT_EQ(ConnectionEndpoint(r, url).host, "proxy");
-  EXPECT_EQ(ConnectionEndpoint(r, url).port, 3128);
+  ASSERT_TRUE(ConnectionEndpoint(r, url, &e));
+  EXPECT_EQ(e.host, "proxy");
+  EXPECT_EQ(e.port, 3128);
+  r.proxy_host = "bad host";
+  EXPECT_FALSE(ConnectionEndpoint(r, url, &e));
+  r.proxy_host = "proxy";
+  r.proxy_port = 0;
+  EXPECT_FALSE(ConnectionEndpoint(r, url, &e));
 }
 
 // The events of an answer fed in pieces of `step` bytes, then the end of the connection, as one

@@ -93,9 +93,4 @@ class BlockingEngine {
   std::map<unsigned long long, std::string> pending_reports_;  // tag -> closed address
 };
 
-// The parameters that hand one address to Internet Explorer: one argument in double quotes
-// that nothing inside can end early ('"' and control bytes are percent-encoded, backslashes
-// before the closing quote doubled). An empty address gives no parameters.
-std::string BrowserArgumentFor(const std::string& address);
-
 }  // namespace orv

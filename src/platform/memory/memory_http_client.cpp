@@ -50,9 +50,9 @@ void MemoryHttpClient::Deliver(const std::vector<HttpEvent>& events) {
 void MemoryHttpClient::RunPending() {
   if (!busy_) return;
   HttpUrl url;
-  if (!ParseHttpUrl(request_.url, &url) || (!request_.proxy_host.empty() && request_.proxy_port == 0))
+  HttpEndpoint endpoint;
+  if (!ParseHttpUrl(request_.url, &url) || !ConnectionEndpoint(request_, url, &endpoint))
     return Deliver({{HttpEvent::Error, kHttpBadAddress, {}}});
-  const HttpEndpoint endpoint = ConnectionEndpoint(request_, url);
   auto it = servers_.find({endpoint.host, endpoint.port});
   if (it == servers_.end()) return Deliver({{HttpEvent::Error, kRefused, {}}});
   received.push_back({endpoint, FormatHttpGet(request_, url)});

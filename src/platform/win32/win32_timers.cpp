@@ -25,6 +25,8 @@ void Win32Timers::set_window(HWND window) {
 }
 
 void Win32Timers::Start(TimerId id, unsigned interval_ms) {
+  auto it = running_.find(id);
+  if (it != running_.end() && it->second == interval_ms) return;
   running_[id] = interval_ms;
   // SetTimer on a running id restarts it with the new interval.
   if (window_) SetTimer(window_, EventId(id), interval_ms, nullptr);

@@ -76,5 +76,18 @@ TEST(Win32Timers, TimerStartedBeforeTheWindowRunsOnceTheWindowIsSet) {
   EXPECT_FALSE(Contains(ticks, TimerId::CheckOnline));
 }
 
+TEST(Win32Timers, StartingARunningTimerAgainDoesNotPutOffItsTick) {
+  TimerWindow window;
+  Win32Timers timers(window.hwnd());
+  timers.Start(TimerId::CheckOnline, 200);
+  std::vector<TimerId> ticks;
+  // Started again every 50 ms: a restart would keep the 200 ms tick from ever coming.
+  for (int i = 0; i < 10; ++i) {
+    timers.Start(TimerId::CheckOnline, 200);
+    for (TimerId t : window.Ticks(50)) ticks.push_back(t);
+  }
+  EXPECT_TRUE(Contains(ticks, TimerId::CheckOnline));
+}
+
 }  // namespace
 }  // namespace orv
