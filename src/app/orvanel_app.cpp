@@ -11,11 +11,17 @@ OrvanelApp::OrvanelApp(const AppServices& s, std::string exe_path)
       ad_page_(s.files, s.registry, form_.program_folder()),
       engine_(BlockingEngineServices{s.files, s.registry, s.browsers, s.window, s.tray, s.sound,
                                      s.shell},
-              ad_page_, form_.program_folder()) {
+              ad_page_, form_.program_folder()),
+      notice_(NoticeServices{s.registry, s.shell, s.boxes, s.clock, s.timers, s.connectivity,
+                             s.http}) {
   FormHooks& h = form_.hooks();
   h.load_ad_page = [this] { ad_page_.LoadAdPage(); };
   h.clear_temp_white_list_view = [this] { ad_page_.ClearTempView(); };
   h.save_ad_page = [this] { ad_page_.SaveAdPage(); };
+  h.form_show = [this] { notice_.FormShow(); };
+  h.notice_click = [this] { notice_.NoticeClick(); };
+  h.download_notice_timer = [this] { notice_.DownloadNoticeTimerTimer(); };
+  h.check_online_timer = [this] { notice_.CheckOnlineTimerTimer(); };
   form_.icon_menu().SetHistory(&engine_.Subitem_KilledAd());
 }
 

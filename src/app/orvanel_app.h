@@ -5,8 +5,11 @@
 #include <functional>
 #include <string>
 
+#include "notice/online_notice.h"
 #include "platform/browser_windows.h"
+#include "platform/connectivity.h"
 #include "platform/files.h"
+#include "platform/http_client.h"
 #include "platform/sound.h"
 #include "popup_blocker/ad_page.h"
 #include "popup_blocker/blocking_engine.h"
@@ -27,6 +30,8 @@ struct AppServices {
   BrowserWindows& browsers;
   MouseHook& mouse_hook;
   AppWindow& window;
+  Connectivity& connectivity;
+  HttpClient& http;
 };
 
 class OrvanelApp {
@@ -38,6 +43,8 @@ class OrvanelApp {
   OrvanelForm& form() { return form_; }
   AdPage& ad_page() { return ad_page_; }
   BlockingEngine& engine() { return engine_; }
+  // The notice line's text comes from here.
+  OnlineNotice& notice() { return notice_; }
 
   // The private messages 0x500 to 0x502, each at the event boundary. False for other numbers.
   bool OnPrivateMessage(unsigned message, unsigned long long wparam);
@@ -50,6 +57,7 @@ class OrvanelApp {
   OrvanelForm form_;
   AdPage ad_page_;
   BlockingEngine engine_;
+  OnlineNotice notice_;
 };
 
 }  // namespace orv

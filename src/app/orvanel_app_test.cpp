@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "platform/memory/memory_browser_windows.h"
+#include "platform/memory/memory_connectivity.h"
+#include "platform/memory/memory_http_client.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/recorders.h"
 #include "popup_blocker/ad_messages.h"
 #include "lists/ini_array.h"
+#include "shell/maker_site.h"
 #include "shell/settings.h"
 
 namespace orv {
@@ -37,8 +40,10 @@ class OrvanelAppTest : public ::testing::Test {
   MemoryBrowserWindows browsers;
   RecordingMouseHook hook;
   RecordingAppWindow window;
+  MemoryConnectivity connectivity;
+  MemoryHttpClient http;
   OrvanelApp app{AppServices{registry, files, shell, boxes, clock, timers, tray, sound, browsers,
-                             hook, window},
+                             hook, window, connectivity, http},
                  kExe};
 };
 
@@ -50,6 +55,32 @@ TEST_F(OrvanelAppTest, StartLoadsTheAdPageAndEmptiesTheTemporaryWhiteList) {
   EXPECT_TRUE(Run("temp").empty());
   EXPECT_TRUE(app.ad_page().chkKillAD);  // first run default
   EXPECT_FALSE(app.form().icon_menu().BlockedWindowsEnabled());
+}
+
+TEST_F(OrvanelAppTest, TheNoticeRunsOnTheFormsShowClickAndTimerEvents) {
+  app.form().FormCreate();
+  EXPECT_TRUE(timers.IsRunning(TimerId::DownloadNotice));  // nothing stored yet
+  EXPECT_EQ(app.notice().notice_text(), InitialNoticeText());
+  app.form().FormShow();
+  EXPECT_EQ(app.notice().notice_text(), std::string("请访问岚澄软件以获得本软件的最新版本。") + kMakerWebHost);
+  app.form().NoticeClick();
+  ASSERT_EQ(shell.calls.size(), 1u);
+  EXPECT_EQ(shell.calls.back().file, "IEXPLORE");
+  EXPECT_EQ(shell.calls.back().parameters, "\"" + MakerHomePage() + "\"");
+
+  http.Serve(kMakerWebHost, 80, "HTTP/1.0 200 OK\r\n\r\n3,fetched\r\nnil\r\n");
+  app.form().DownloadNoticeTimerTimer();
+  http.RunPending();
+  EXPECT_FALSE(timers.IsRunning(TimerId::DownloadNotice));
+  app.form().FormShow();
+  EXPECT_EQ(app.notice().notice_text(), "fetched");
+  connectivity.online = false;
+  app.form().DownloadNoticeTimerTimer();
+  EXPECT_TRUE(timers.IsRunning(TimerId::CheckOnline));
+  connectivity.online = true;
+  app.form().CheckOnlineTimerTimer();
+  EXPECT_TRUE(timers.IsRunning(TimerId::DownloadNotice));
+  EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(OrvanelAppTest, MessagesReachTheEngineAndTheTrayMenuShowsItsHistory) {

@@ -63,7 +63,7 @@ MainWindow::MainWindow(HINSTANCE instance, Registry& registry, Clock& clock,
             {[this] { form_.item_dispClick(); }, [this] { form_.sIconDblClick(); },
              [this](POINT at) { OpenTrayMenu(at); }}),
       app_(AppServices{registry, files_, shell_, boxes_, clock, timers_, tray_, sound_, browsers_,
-                       mouse_hook_, *this},
+                       mouse_hook_, *this, connectivity_, http_},
            exe_path),
       form_(app_.form()) {
   FormHooks& hooks = form_.hooks();
@@ -268,7 +268,7 @@ void MainWindow::CreateControls() {
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
   };
 
-  notice_ = child(0, "STATIC", InitialNoticeText().c_str(), SS_CENTER | SS_NOTIFY | SS_NOPREFIX,
+  notice_ = child(0, "STATIC", app_.notice().notice_text().c_str(), SS_CENTER | SS_NOTIFY | SS_NOPREFIX,
                   RECT{0, 0, 0, 0}, hwnd_, kIdNotice);
   LayoutNotice();
 
@@ -341,6 +341,10 @@ void MainWindow::LayoutNotice() {
 void MainWindow::RefreshPages() {
   for (auto& view : views_)
     if (view) view->Refresh();
+  if (notice_ && app_.notice().notice_text_version() != notice_version_) {
+    notice_version_ = app_.notice().notice_text_version();
+    SetWindowTextA(notice_, app_.notice().notice_text().c_str());
+  }
 }
 
 void MainWindow::ShowSheet(int index) {
@@ -367,7 +371,10 @@ void MainWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
     SendMessageA(parent, WM_COMMAND, wparam, lparam);
     return;
   }
-  if (control == notice_ && code == STN_CLICKED) form_.NoticeClick();
+  if (control == notice_ && code == STN_CLICKED) {
+    form_.NoticeClick();
+    RefreshPages();
+  }
 }
 
 void MainWindow::OnMenuCommand(UINT id) {

@@ -17,7 +17,9 @@
 #include "platform/registry.h"
 #include "platform/win32/win32_browser_windows.h"
 #include "platform/win32/win32_com.h"
+#include "platform/win32/win32_connectivity.h"
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_http_client.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_sound.h"
 #include "platform/win32/win32_timers.h"
@@ -85,7 +87,7 @@ class MainWindow : public AppWindow {
   void ApplyFont(HFONT font);
   void LayoutNotice();
   void ShowSheet(int index);
-  // Redraws every page's controls from its page object.
+  // Redraws every page's controls from its page object, and the notice line.
   void RefreshPages();
   void OnCommand(WPARAM wparam, LPARAM lparam);
   bool IsOwnContainer(HWND window) const;
@@ -111,6 +113,9 @@ class MainWindow : public AppWindow {
   Win32FileSystem files_;
   Win32Sound sound_;
   Win32BrowserWindows browsers_;
+  Win32Connectivity connectivity_;
+  // Its events come to a message-only window of its own, through the message loop.
+  Win32HttpClient http_;
   OrvanelApp app_;
   OrvanelForm& form_;
   // The pages' controls, by page index; their windows go with the sheets.
@@ -121,6 +126,7 @@ class MainWindow : public AppWindow {
   HICON small_icon_ = nullptr;  // shared resource icon
 
   HWND notice_ = nullptr;
+  int notice_version_ = 0;  // of the text the notice line shows
   HWND tree_ = nullptr;
   HWND page_host_ = nullptr;
   std::array<HWND, kPageCount> sheets_{};
