@@ -1,7 +1,7 @@
 // Timings of the rule lists on the in-memory files: loading, replacing and matching a black list
 // of 10,000 patterns, the wildcard search on hostile input, and a scan of 20 browser windows.
 // Each figure is the median of several runs. Then what the delivered black list catches of the
-// address corpora of tests/data/urls/.
+// address corpora of tests/data/urls/, and the notice document splitter.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -14,6 +14,7 @@
 #include "lists/ini_array.h"
 #include "scan_bench.h"
 #include "delivered_list_bench.h"
+#include "notice_bench.h"
 
 namespace {
 
@@ -181,5 +182,6 @@ int main() {
   // The whole blocking engine over in-memory browser windows (no COM calls).
   orv::RunScanBenchmark();
   orv::RunDeliveredListBenchmark();
+  orv::RunNoticeBenchmark();
   return 0;
 }
