@@ -13,7 +13,15 @@ OrvanelApp::OrvanelApp(const AppServices& s, std::string exe_path)
                                      s.shell},
               ad_page_, form_.program_folder()),
       notice_(NoticeServices{s.registry, s.shell, s.boxes, s.clock, s.timers, s.connectivity,
-                             s.http}) {
+                             s.http}),
+      menu_ext_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes},
+                     form_.program_folder()),
+      toolbar_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes},
+                    form_.program_folder()),
+      helper_object_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes},
+                          form_.program_folder()),
+      auto_run_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes},
+                     form_.program_folder()) {
   FormHooks& h = form_.hooks();
   h.load_ad_page = [this] { ad_page_.LoadAdPage(); };
   h.clear_temp_white_list_view = [this] { ad_page_.ClearTempView(); };
@@ -22,6 +30,10 @@ OrvanelApp::OrvanelApp(const AppServices& s, std::string exe_path)
   h.notice_click = [this] { notice_.NoticeClick(); };
   h.download_notice_timer = [this] { notice_.DownloadNoticeTimerTimer(); };
   h.check_online_timer = [this] { notice_.CheckOnlineTimerTimer(); };
+  h.page_shown[kMenuExtPageIndex] = [this] { menu_ext_page_.TabSheet6Show(); };
+  h.page_shown[kToolbarPageIndex] = [this] { toolbar_page_.TabSheet7Show(); };
+  h.page_shown[kHelperObjectPageIndex] = [this] { helper_object_page_.TabSheet8Show(); };
+  h.page_shown[kAutoRunPageIndex] = [this] { auto_run_page_.TabSheet9Show(); };
   form_.icon_menu().SetHistory(&engine_.Subitem_KilledAd());
 }
 

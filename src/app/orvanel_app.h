@@ -5,6 +5,10 @@
 #include <functional>
 #include <string>
 
+#include "maintenance/auto_run_page.h"
+#include "maintenance/helper_object_page.h"
+#include "maintenance/menu_ext_page.h"
+#include "maintenance/toolbar_page.h"
 #include "notice/online_notice.h"
 #include "platform/browser_windows.h"
 #include "platform/connectivity.h"
@@ -45,6 +49,10 @@ class OrvanelApp {
   BlockingEngine& engine() { return engine_; }
   // The notice line's text comes from here.
   OnlineNotice& notice() { return notice_; }
+  MenuExtPage& menu_ext_page() { return menu_ext_page_; }
+  ToolbarPage& toolbar_page() { return toolbar_page_; }
+  HelperObjectPage& helper_object_page() { return helper_object_page_; }
+  AutoRunPage& auto_run_page() { return auto_run_page_; }
 
   // The private messages 0x500 to 0x502, each at the event boundary. False for other numbers.
   bool OnPrivateMessage(unsigned message, unsigned long long wparam);
@@ -58,6 +66,10 @@ class OrvanelApp {
   AdPage ad_page_;
   BlockingEngine engine_;
   OnlineNotice notice_;
+  MenuExtPage menu_ext_page_;
+  ToolbarPage toolbar_page_;
+  HelperObjectPage helper_object_page_;
+  AutoRunPage auto_run_page_;
 };
 
 }  // namespace orv
