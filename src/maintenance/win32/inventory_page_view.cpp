@@ -81,7 +81,22 @@ std::string InventoryPageView::HintOf(HWND button) const {
 }
 
 void InventoryPageView::Refresh() {
-  if (alive()) list_.Sync(page_.list(), page_.layout().fill_with_redraw_suspended);
+  if (!alive()) return;
+  list_.Sync(page_.list(), page_.layout().fill_with_redraw_suspended);
+  FitLastColumn();
+}
+
+// The last column takes the rest of the list's width, and more when a text is wider: the list
+// then scrolls sideways instead of cutting off the paths and locations that column holds.
+void InventoryPageView::FitLastColumn() {
+  const int last = static_cast<int>(page_.layout().columns.size()) - 1;
+  HWND list = list_.handle();
+  RECT client{};
+  GetClientRect(list, &client);
+  int rest = client.right;
+  for (int i = 0; i < last; ++i) rest -= ListView_GetColumnWidth(list, i);
+  ListView_SetColumnWidth(list, last, LVSCW_AUTOSIZE);
+  if (ListView_GetColumnWidth(list, last) < rest) ListView_SetColumnWidth(list, last, rest);
 }
 
 void InventoryPageView::OnCommand(HWND /*control*/, int id, int code) {

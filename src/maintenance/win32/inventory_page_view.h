@@ -29,6 +29,7 @@ class InventoryPageView : public PageView {
   void OnCommand(HWND control, int id, int code) override;
   LRESULT OnNotify(const NMHDR& header) override;
   void AddHint(HWND control, const char* text);
+  void FitLastColumn();
 
   InventoryPage& page_;
   CheckListView list_;
