@@ -1,5 +1,7 @@
 #include "maintenance/auto_run_page.h"
 
+#include <vector>
+
 namespace orv {
 
 namespace {
@@ -31,23 +33,28 @@ const InventoryLayout& AutoRunPage::layout() const {
 
 void AutoRunPage::Fill() {
   for (const Source& source : kSources) {
-    RegKey key = RegKey::Open(registry(), source.root, source.key, false, RegAccess::Read);
-    const std::string location = std::string(source.root_name) + "\\" + source.key;
-    for (const std::string& name : key.ValueNames())
-      AddRow({name, key.ReadString(name), location});
+    // The user's keys are one for both views.
+    const std::vector<RegView> views =
+        source.root == RegRoot::LocalMachine ? MachineViews() : std::vector<RegView>{RegView::Own};
+    for (RegView view : views) {
+      RegKey key = RegKey::Open(registry(), source.root, source.key, false, RegAccess::Read, view);
+      const std::string location = ViewMark(view) + source.root_name + "\\" + source.key;
+      for (const std::string& name : key.ValueNames())
+        AddRow({name, key.ReadString(name), location});
+    }
   }
 }
 
 void AutoRunPage::RunAction() {
   const bool confirmed = ActOnTicked(
       kConfirmDeleteCaption, "你想取消开机自动运行所选的程序吗？", [this](const CheckRow& row) {
-        const std::string& location = row.cells[kLocation];
+        std::string location;
+        const RegView view = TakeViewMark(row.cells[kLocation], &location);
         const size_t cut = location.find('\\');
         if (cut == std::string::npos) return true;  // names no key: nothing to delete
-        const RegRoot root = location.compare(0, cut, kMachineRootName) == 0
-                                 ? RegRoot::LocalMachine
-                                 : RegRoot::CurrentUser;
-        RegKey::Open(registry(), root, location.substr(cut + 1), false)
+        const RegRoot root = location.compare(0, cut, kMachineRootName) == 0 ? RegRoot::LocalMachine
+                                                                             : RegRoot::CurrentUser;
+        RegKey::Open(registry(), root, location.substr(cut + 1), false, RegAccess::Full, view)
             .DeleteValue(row.cells[kItem]);
         return true;
       });

@@ -20,12 +20,15 @@ const InventoryLayout& HelperObjectPage::layout() const {
 }
 
 void HelperObjectPage::Fill() {
-  RegKey objects = RegKey::Open(registry(), RegRoot::LocalMachine, kHelperObjectListKey, false,
-                                RegAccess::Read);
-  for (const std::string& name : objects.SubKeyNames())
-    AddRow({name, kHelperObjectType, ClassFile(name)});
-  RegKey hooks = RegKey::Open(registry(), RegRoot::CurrentUser, kSearchHookListKey, false,
-                              RegAccess::Read);
+  for (RegView view : MachineViews()) {
+    RegKey objects = RegKey::Open(registry(), RegRoot::LocalMachine, kHelperObjectListKey, false,
+                                  RegAccess::Read, view);
+    for (const std::string& name : objects.SubKeyNames())
+      AddRow({ViewMark(view) + name, kHelperObjectType, ClassFile(name, view)});
+  }
+  // The user's hooks are one list for both views; their classes are looked up in the program's.
+  RegKey hooks =
+      RegKey::Open(registry(), RegRoot::CurrentUser, kSearchHookListKey, false, RegAccess::Read);
   for (const std::string& name : hooks.ValueNames()) {
     const std::string cell = IsProtectedSearchHook(name) ? kProtectedMarker + name : name;
     AddRow({cell, kSearchHookType, ClassFile(name)});

@@ -67,21 +67,39 @@ void InventoryPage::Unregister(const std::string& file) {
   services_.shell.Execute("open", kRegSvr32, "/s /u \"" + file + "\"", ShowCommand::Hide);
 }
 
-std::string InventoryPage::ClassFile(const std::string& class_id) const {
+std::string InventoryPage::ClassFile(const std::string& class_id, RegView view) const {
   const std::string path = std::string(kMachineClassIdKey) + "\\" + class_id + "\\InprocServer32";
-  return RegKey::Open(registry(), RegRoot::LocalMachine, path, false, RegAccess::Read)
+  return RegKey::Open(registry(), RegRoot::LocalMachine, path, false, RegAccess::Read, view)
       .ReadString("");
 }
 
-void InventoryPage::DeleteSubKey(RegRoot root, const std::string& parent,
-                                 const std::string& name) {
+void InventoryPage::DeleteSubKey(RegRoot root, const std::string& parent, const std::string& name,
+                                 RegView view) {
   if (NormalizeKeyPath(name).empty()) return;
-  registry().DeleteKey(root, parent + "\\" + name);
+  registry().DeleteKey(root, parent + "\\" + name, view);
+}
+
+std::string InventoryPage::ViewMark(RegView view) const {
+  if (view == RegView::Own || view == registry().OwnView()) return std::string();
+  return view == RegView::Bits64 ? kView64Mark : kView32Mark;
+}
+
+RegView InventoryPage::TakeViewMark(const std::string& cell, std::string* rest) const {
+  if (registry().HasTwoViews()) {
+    const RegView other = OtherView(registry());
+    const std::string mark = ViewMark(other);
+    if (cell.compare(0, mark.size(), mark) == 0) {
+      *rest = cell.substr(mark.size());
+      return other;
+    }
+  }
+  *rest = cell;
+  return RegView::Own;
 }
 
 std::string PlainStringValue(const RegKey& key, const std::string& name) {
   RegValue value;
-  if (!key || !key.raw()->QueryValue(name, &value) || value.type != kRegSz) return std::string();
+  if (!key || !key.Query(name, &value) || value.type != kRegSz) return std::string();
   return value.data.substr(0, value.data.find('\0'));
 }
 

@@ -57,6 +57,14 @@ inline constexpr char kCellSeparator[] = " | ";
 // Where the class files of both helper pages are registered, below HKEY_LOCAL_MACHINE.
 inline constexpr char kMachineClassIdKey[] = "Software\\Classes\\CLSID";
 
+// On 64-bit Windows a 32-bit browser's extensions and start-up entries live in the 32-bit view
+// of HKEY_LOCAL_MACHINE\SOFTWARE and a 64-bit one's in the 64-bit view, so each machine source
+// is read in both: the program's own view first, then the other one, whose rows carry the
+// other view's mark at the start of one cell (the class identifier, or the location) so that
+// the user sees it and the action knows where to act.
+inline constexpr char kView64Mark[] = "[64位] ";
+inline constexpr char kView32Mark[] = "[32位] ";
+
 class InventoryPage {
  public:
   // export_file is the report's name in the program folder (which ends in a backslash).
@@ -108,12 +116,21 @@ class InventoryPage {
   // would escape the closing quote) is no file name: nothing is started for it, so no text read
   // from the registry becomes further arguments.
   void Unregister(const std::string& file);
-  // The default value of HKEY_LOCAL_MACHINE\Software\Classes\CLSID\<class_id>\InprocServer32 as
-  // text, or "" when that key does not open.
-  std::string ClassFile(const std::string& class_id) const;
+  // The default value of HKEY_LOCAL_MACHINE\Software\Classes\CLSID\<class_id>\InprocServer32
+  // in a view as text, or "" when that key does not open.
+  std::string ClassFile(const std::string& class_id, RegView view = RegView::Own) const;
   // Deletes parent\name with everything below it; an empty name deletes nothing (it would name
   // the parent itself).
-  void DeleteSubKey(RegRoot root, const std::string& parent, const std::string& name);
+  void DeleteSubKey(RegRoot root, const std::string& parent, const std::string& name,
+                    RegView view = RegView::Own);
+
+  // The views a machine source is read in, the program's own first.
+  std::vector<RegView> MachineViews() const { return ExistingViews(registry()); }
+  // The mark a cell of a row from `view` starts with: "" for the program's own view.
+  std::string ViewMark(RegView view) const;
+  // The view a cell's mark names (the program's own when it has none); *rest is the cell
+  // without its mark.
+  RegView TakeViewMark(const std::string& cell, std::string* rest) const;
 
   Registry& registry() const { return services_.registry; }
   MessageBoxes& boxes() const { return services_.boxes; }

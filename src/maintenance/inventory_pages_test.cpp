@@ -1,7 +1,8 @@
-// The four inventory pages over the in-memory registry: one table per behaviour they share
-// (rows, reading values as text, the batch action, the export), then what single pages add.
+// The four inventory pages over the in-memory registry (a 32-bit program on 64-bit Windows):
+// one table per behaviour they share, each row a page.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,17 +19,29 @@
 namespace orv {
 namespace {
 
+using Lines = std::vector<std::string>;
 constexpr RegRoot kUser = RegRoot::CurrentUser;
 constexpr RegRoot kMachine = RegRoot::LocalMachine;
+constexpr RegView kOwn = RegView::Own, k64 = RegView::Bits64;
 const std::string kFolder = "C:\\Orvanel\\";
 const std::string kRun = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const std::string kRunOnce = kRun + "Once";
 const std::string kUserRun = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const std::string kUserRunOnce = kUserRun + "Once";
+const std::string kMarkedHook = "系统扩展，勿卸载！{cfbfae00-17a6-11d0-99cb-00c04fd64497}";
+const std::string kUnregister = "RegSvr32.exe /s /u ";
 
 RegValue Sz(const std::string& text) { return {kRegSz, text}; }
 RegValue Expand(const std::string& text) { return {kRegExpandSz, text}; }
 RegValue Dword() { return {kRegDword, std::string(4, '\1')}; }
+
+// The text of the error that f raises, or "" when it raises none.
+std::string ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const OrvError& e) {
+    return e.what();
+  }
+  return "";
+}
 
 enum Kind { kMenu, kToolbar, kHelpers, kAutoRun };
 
@@ -38,61 +51,62 @@ class InventoryPagesTest : public ::testing::Test {
     InventoryPage* pages[] = {&menu, &toolbar, &helpers, &autorun};
     return *pages[kind];
   }
-  void Put(RegRoot root, const std::string& path, const std::string& name, const RegValue& v) {
-    auto key = registry.OpenKey(root, path, true);
+  // A value, or with name nullptr only the key, made along its path.
+  void Put(RegRoot root, const std::string& path, const char* name, const RegValue& v = {},
+           RegView view = kOwn) {
+    auto key = registry.OpenKey(root, path, true, RegAccess::Full, view);
     ASSERT_NE(key, nullptr) << path;
-    ASSERT_TRUE(key->SetValue(name, v)) << path << " " << name;
+    if (name) {
+      ASSERT_TRUE(key->SetValue(name, v)) << path << " " << name;
+    }
   }
-  void MakeKey(RegRoot root, const std::string& path) { ASSERT_NE(registry.OpenKey(root, path, true), nullptr); }
-  void MenuEntry(const std::string& name, const RegValue* file) {
-    const std::string path = std::string(kMenuExtListKey) + "\\" + name;
-    if (file) Put(kUser, path, "", *file); else MakeKey(kUser, path);
+  void ClassFile(const std::string& id, const RegValue& file, RegView view = kOwn) {
+    Put(kMachine, "Software\\Classes\\CLSID\\" + id + "\\InprocServer32", "", file, view);
   }
-  void Button(const std::string& id, const std::string& text, const std::string& exec) {
-    const std::string path = std::string(kButtonListKey) + "\\" + id;
-    Put(kMachine, path, "ButtonText", Sz(text));
-    if (!exec.empty()) Put(kMachine, path, "Exec", Sz(exec));
-  }
-  void ClassFile(const std::string& id, const RegValue& file) {
-    Put(kMachine, "Software\\Classes\\CLSID\\" + id + "\\InprocServer32", "", file);
-  }
-  void HelperObject(const std::string& id) {
-    MakeKey(kMachine, std::string(kHelperObjectListKey) + "\\" + id);
-  }
-  void SearchHook(const std::string& id) { Put(kUser, kSearchHookListKey, id, Sz("")); }
-  void Tick(Kind kind, std::initializer_list<int> rows) {
-    for (int row : rows) Page(kind).SetTicked(row, true);
-  }
-  std::vector<std::string> Lines(Kind kind) {
-    std::vector<std::string> lines;
-    for (const CheckRow& row : Page(kind).list().rows()) lines.push_back(InventoryPage::ReportLine(row));
+  std::string Sub(const char* key, const std::string& name) { return key + ("\\" + name); }
+  Lines Report(Kind kind) {
+    Lines lines;
+    for (const CheckRow& row : Page(kind).list().rows())
+      lines.push_back(InventoryPage::ReportLine(row));
     return lines;
   }
-  std::vector<std::string> Captions() const {
-    std::vector<std::string> captions;
-    for (const BoxCall& box : boxes.shown) captions.push_back(box.caption);
-    return captions;
+  // What the page showed (caption: text) and started (program parameters), since the last look.
+  Lines Shown() {
+    Lines out;
+    for (const BoxCall& box : boxes.shown) out.push_back(box.caption + ": " + box.text);
+    boxes.shown.clear();
+    return out;
   }
-  std::vector<std::string> ShellParameters() const {
-    std::vector<std::string> parameters;
-    for (const ShellCall& call : shell.calls) parameters.push_back(call.file + " " + call.parameters);
-    return parameters;
+  Lines Started() {
+    Lines out;
+    for (const ShellCall& call : shell.calls)
+      out.push_back(call.file + " " + call.parameters + (call.show == ShowCommand::Hide ? "" : " shown"));
+    shell.calls.clear();
+    return out;
   }
-  // A machine with entries in every source of every page.
+  void Act(Kind kind, const std::vector<int>& ticks, BoxAnswer answer) {
+    for (int row : ticks) Page(kind).SetTicked(row, true);
+    boxes.script = {answer};
+    Page(kind).RunAction();
+  }
+  // Entries in every source of every page.
   void FillMachine() {
-    RegValue page = Sz("C:\\a.htm");
-    MenuEntry("当前页面 | 加入", &page);
-    MenuEntry("Blank", nullptr);
-    Button("{B1}", "按钮一", "C:\\b1.exe");
-    Button("{B2}", "", "");
+    Put(kUser, Sub(kMenuExtListKey, "当前页面 | 加入"), "", Sz("C:\\a.htm"));
+    Put(kUser, Sub(kMenuExtListKey, "Blank"), nullptr);
+    Put(kMachine, Sub(kButtonListKey, "{B1}"), "ButtonText", Sz("按钮一"));
+    Put(kMachine, Sub(kButtonListKey, "{B1}"), "Exec", Sz("C:\\b1.exe"));
+    Put(kMachine, Sub(kButtonListKey, "{B2}"), nullptr);
     Put(kMachine, kToolbarListKey, "{T1}", Sz("栏"));
     ClassFile("{T1}", Sz("C:\\t1.dll"));
-    Put(kMachine, kToolbarListKey, "{T2}", Expand("%x%"));
-    HelperObject("{H1}");
+    Put(kMachine, kToolbarListKey, "{T2}", Expand("%x%"));  // not a plain string: no text
+    Put(kMachine, Sub(kHelperObjectListKey, "{H1}"), nullptr);
     ClassFile("{H1}", Sz("C:\\h1.dll"));
-    HelperObject(kProtectedSearchHook);  // a helper object is never the protected hook
-    SearchHook("{cfbfae00-17a6-11d0-99cb-00c04fd64497}");
-    SearchHook("{S2}");
+    Put(kMachine, Sub(kHelperObjectListKey, "{H2}"), nullptr);
+    ClassFile("{H2}", Sz("C:\\a.dll\" /i \"x"));  // would end RegSvr32's quotes: no file name
+    // A helper object is never the protected hook; a hook is in any case of its letters.
+    Put(kMachine, Sub(kHelperObjectListKey, kProtectedSearchHook), nullptr);
+    Put(kUser, kSearchHookListKey, "{cfbfae00-17a6-11d0-99cb-00c04fd64497}", Sz(""));
+    Put(kUser, kSearchHookListKey, "{S2}", Sz(""));
     ClassFile("{S2}", Sz("C:\\s2.dll"));
     Put(kMachine, kRunListKey, "Both", Sz("C:\\m.exe /a | b"));
     Put(kMachine, kRunOnceListKey, "Once", Expand("%windir%\\o.exe"));
@@ -111,76 +125,58 @@ class InventoryPagesTest : public ::testing::Test {
   AutoRunPage autorun{services, kFolder};
 };
 
-TEST_F(InventoryPagesTest, RowsAreNumberedAcrossSourcesWithEveryCellPresent) {
+const Lines kMenuRows{"1. Blank | ", "2. 当前页面 | 加入 | C:\\a.htm"};
+const Lines kToolbarRows{"1. {B1} | 按钮 | 按钮一 | C:\\b1.exe", "2. {B2} | 按钮 |  | ",
+                         "3. {T1} | 工具栏 | 栏 | C:\\t1.dll", "4. {T2} | 工具栏 |  | "};
+const Lines kHelperRows{std::string("1. ") + kProtectedSearchHook + " | BHO | ",
+                        "2. {H1} | BHO | C:\\h1.dll", "3. {H2} | BHO | C:\\a.dll\" /i \"x",
+                        "4. " + kMarkedHook + " | 网址监控 | ", "5. {S2} | 网址监控 | C:\\s2.dll"};
+const Lines kAutoRunRows{"1. Both | C:\\m.exe /a | b | " + kRun,
+                         "2. Once | %windir%\\o.exe | " + kRun + "Once",
+                         "3. Both | C:\\u.exe | " + kUserRun, "4.  | C:\\uo.exe | " + kUserRun + "Once"};
+
+TEST_F(InventoryPagesTest, RowsAreNumberedAcrossSourcesWithEveryCellPresentTicksLostOnRebuild) {
   FillMachine();
-  const std::string marked = std::string(kProtectedMarker) + "{cfbfae00-17a6-11d0-99cb-00c04fd64497}";
   const struct {
     Kind kind;
-    std::vector<std::string> lines;
-  } cases[] = {
-      {kMenu, {"1. Blank | ", "2. 当前页面 | 加入 | C:\\a.htm"}},
-      {kToolbar,
-       {"1. {B1} | 按钮 | 按钮一 | C:\\b1.exe", "2. {B2} | 按钮 |  | ", "3. {T1} | 工具栏 | 栏 | C:\\t1.dll",
-        "4. {T2} | 工具栏 |  | "}},
-      {kHelpers,
-       {std::string("1. ") + kProtectedSearchHook + " | BHO | ", "2. {H1} | BHO | C:\\h1.dll",
-        "3. " + marked + " | 网址监控 | ", "4. {S2} | 网址监控 | C:\\s2.dll"}},
-      {kAutoRun,
-       {"1. Both | C:\\m.exe /a | b | " + kRun, "2. Once | %windir%\\o.exe | " + kRunOnce,
-        "3. Both | C:\\u.exe | " + kUserRun, "4.  | C:\\uo.exe | " + kUserRunOnce}},
-  };
+    Lines rows;
+  } cases[] = {{kMenu, kMenuRows}, {kToolbar, kToolbarRows}, {kHelpers, kHelperRows},
+               {kAutoRun, kAutoRunRows}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.kind);
     Page(c.kind).Refresh();
-    EXPECT_EQ(Lines(c.kind), c.lines);
+    EXPECT_EQ(Report(c.kind), c.rows);
     for (const CheckRow& row : Page(c.kind).list().rows())
       EXPECT_EQ(row.cells.size(), Page(c.kind).layout().columns.size());
-    Tick(c.kind, {0, 1});
-    Page(c.kind).Refresh();  // the same rows again, ticks gone
-    EXPECT_EQ(Lines(c.kind), c.lines);
+    Page(c.kind).SetTicked(1, true);
+    Page(c.kind).Refresh();
+    EXPECT_EQ(Report(c.kind), c.rows);
     EXPECT_TRUE(Page(c.kind).list().TickedFromLast().empty());
   }
-  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_TRUE(Shown().empty());
 }
 
 TEST_F(InventoryPagesTest, ValuesReadAsTextUnderOneRule) {
   const struct {
     const char* what;
-    bool present;
     RegValue value;
-    std::string cell;  // or the error's text
-    bool error;
+    std::string cell;
   } cases[] = {
-      {"absent", false, {}, "", false},
-      {"string without data", true, {kRegSz, ""}, "", false},
-      {"cut at the first NUL", true, {kRegSz, std::string("a.htm\0junk", 10)}, "a.htm", false},
-      {"expandable, unexpanded", true, Expand("%windir%\\a.htm"), "%windir%\\a.htm", false},
-      {"binary without data", true, {kRegBinary, ""}, "", false},
-      {"number", true, Dword(), "Invalid data type for ''", true},
+      {"string without data", {kRegSz, ""}, ""},
+      {"cut at the first NUL", {kRegSz, std::string("a.htm\0junk", 10)}, "a.htm"},
+      {"expandable, unexpanded", Expand("%windir%\\a.htm"), "%windir%\\a.htm"},
+      {"binary without data", {kRegBinary, ""}, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    registry.DeleteKey(kUser, kMenuExtListKey);
-    MenuEntry("A first", nullptr);
-    MenuEntry("B entry", c.present ? &c.value : nullptr);
-    MenuEntry("C after", nullptr);
-    if (c.error) {
-      try {
-        menu.Refresh();
-        ADD_FAILURE() << "no error";
-      } catch (const RegistryError& e) {
-        EXPECT_EQ(std::string(e.what()), c.cell);
-      }
-      EXPECT_EQ(Lines(kMenu), std::vector<std::string>{"1. A first | "});  // rows before it stay
-    } else {
-      menu.Refresh();
-      ASSERT_EQ(menu.list().size(), 3);
-      EXPECT_EQ(menu.list().row(1).cells[MenuExtPage::kFile], c.cell);
-    }
+    Put(kUser, Sub(kMenuExtListKey, "entry"), "", c.value);
+    menu.Refresh();
+    ASSERT_EQ(menu.list().size(), 1);
+    EXPECT_EQ(menu.list().row(0).cells[MenuExtPage::kFile], c.cell);
   }
 }
 
-TEST_F(InventoryPagesTest, AWrongValueTypeStopsEveryPageAtThatRowAndTheListIsRedrawn) {
+TEST_F(InventoryPagesTest, AWrongValueTypeStopsTheRebuildAtItsRowAndTheRowsBeforeAreShown) {
   FillMachine();
   const struct {
     Kind kind;
@@ -188,22 +184,20 @@ TEST_F(InventoryPagesTest, AWrongValueTypeStopsEveryPageAtThatRowAndTheListIsRed
     std::string error;
     int rows_kept;
   } cases[] = {
-      {kToolbar, [&] { Put(kMachine, std::string(kButtonListKey) + "\\{B2}", "Exec", Dword()); },
+      {kMenu, [&] { Put(kUser, Sub(kMenuExtListKey, "当前页面 | 加入"), "", Dword()); },
+       "Invalid data type for ''", 1},
+      {kToolbar, [&] { Put(kMachine, Sub(kButtonListKey, "{B2}"), "Exec", Dword()); },
        "Invalid data type for 'Exec'", 1},
-      {kHelpers, [&] { ClassFile("{S2}", Dword()); }, "Invalid data type for ''", 3},
-      {kAutoRun, [&] { Put(kUser, kRunListKey, "Both", Dword()); }, "Invalid data type for 'Both'", 2},
+      {kHelpers, [&] { ClassFile("{S2}", Dword()); }, "Invalid data type for ''", 4},
+      {kAutoRun, [&] { Put(kUser, kRunListKey, "Both", Dword()); },
+       "Invalid data type for 'Both'", 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.kind);
     c.spoil();
     int redrawn = 0;
     Page(c.kind).SetRowsChanged([&] { ++redrawn; });
-    try {
-      Page(c.kind).Refresh();
-      ADD_FAILURE() << "no error";
-    } catch (const RegistryError& e) {
-      EXPECT_EQ(std::string(e.what()), c.error);
-    }
+    EXPECT_EQ(ErrorOf([&] { Page(c.kind).Refresh(); }), c.error);
     EXPECT_EQ(Page(c.kind).list().size(), c.rows_kept);
     EXPECT_EQ(redrawn, 1);
   }
@@ -211,56 +205,50 @@ TEST_F(InventoryPagesTest, AWrongValueTypeStopsEveryPageAtThatRowAndTheListIsRed
 
 TEST_F(InventoryPagesTest, TheActionWalksTheTickedRowsFromTheLastThenRebuildsTheList) {
   FillMachine();
-  const std::string unregister = "RegSvr32.exe /s /u ";
+  const std::string refusal = "禁止卸载: " + kMarkedHook + "\r\n此程序为默认的系统扩展程序，不能卸载！";
   const struct {
     const char* what;
     Kind kind;
     std::vector<int> ticks;
     BoxAnswer answer;
-    std::vector<std::string> captions;
-    std::vector<std::string> started;
-    std::vector<std::string> lines_after;
+    Lines shown, started, rows_after;
   } cases[] = {
-      {"menu: no", kMenu, {0, 1}, BoxAnswer::No, {"确认删除"}, {},
-       {"1. Blank | ", "2. 当前页面 | 加入 | C:\\a.htm"}},
-      {"menu: nothing ticked", kMenu, {}, BoxAnswer::Yes, {"确认删除"}, {},
-       {"1. Blank | ", "2. 当前页面 | 加入 | C:\\a.htm"}},
-      {"menu: delete", kMenu, {0}, BoxAnswer::Yes, {"确认删除"}, {},
+      {"menu: no", kMenu, {0, 1}, BoxAnswer::No,
+       {"确认删除: 你想删除所选的项目吗？\r\n删除后将不可恢复！"}, {}, kMenuRows},
+      {"menu: nothing ticked", kMenu, {}, BoxAnswer::Yes, {"确认删除: "}, {}, kMenuRows},
+      {"menu: delete", kMenu, {0}, BoxAnswer::Yes, {"确认删除: "}, {},
        {"1. 当前页面 | 加入 | C:\\a.htm"}},
-      {"toolbar: nothing ticked", kToolbar, {}, BoxAnswer::Yes, {"确认删除", "已完成"}, {},
-       {"1. {B1} | 按钮 | 按钮一 | C:\\b1.exe", "2. {B2} | 按钮 |  | ",
-        "3. {T1} | 工具栏 | 栏 | C:\\t1.dll", "4. {T2} | 工具栏 |  | "}},
+      {"toolbar: nothing ticked", kToolbar, {}, BoxAnswer::Yes,
+       {"确认删除: 你想删除或卸载所选的项目吗？\r\n删除后将不可恢复！",
+        "已完成: 所选的工具栏/菜单已卸载。\r\n请关闭所有的IE及文件夹窗口再重新打开！"},
+       {}, kToolbarRows},
       {"toolbar: a button and two toolbars", kToolbar, {0, 2, 3}, BoxAnswer::Yes,
-       {"确认删除", "已完成"}, {unregister + "\"\"", unregister + "\"C:\\t1.dll\""},
+       {"确认删除: ", "已完成: "}, {kUnregister + "\"\"", kUnregister + "\"C:\\t1.dll\""},
        {"1. {B2} | 按钮 |  | "}},
-      {"helpers: no", kHelpers, {3}, BoxAnswer::No, {"确认卸载"}, {}, {}},
-      {"helpers: protected hook, object and hook", kHelpers, {1, 2, 3}, BoxAnswer::Yes,
-       {"确认卸载", "禁止卸载", "已完成"},
-       {unregister + "\"C:\\s2.dll\"", unregister + "\"C:\\h1.dll\""}, {}},
+      {"helpers: no", kHelpers, {3}, BoxAnswer::No,
+       {"确认卸载: 你想卸载所选的浏览器辅助或扩展程序吗？"}, {}, kHelperRows},
+      // Nothing deleted: the rebuilt list is as before.
+      {"helpers: objects, the protected hook, a hook", kHelpers, {1, 2, 3, 4}, BoxAnswer::Yes,
+       {"确认卸载: ", refusal,
+        "已完成: 所选的程序已卸载。\r\n请关闭所有的IE及文件夹窗口再重新打开！"},
+       {kUnregister + "\"C:\\s2.dll\"", kUnregister + "\"C:\\h1.dll\""}, kHelperRows},
       {"autorun: the user's value of a name both roots hold", kAutoRun, {2}, BoxAnswer::Yes,
-       {"确认删除", "已完成"}, {},
-       {"1. Both | C:\\m.exe /a | b | " + kRun, "2. Once | %windir%\\o.exe | " + kRunOnce,
-        "3.  | C:\\uo.exe | " + kUserRunOnce}},
+       {"确认删除: 你想取消开机自动运行所选的程序吗？", "已完成: 所选的程序已取消开机自动运行。"},
+       {}, {kAutoRunRows[0], kAutoRunRows[1], "3.  | C:\\uo.exe | " + kUserRun + "Once"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     Page(c.kind).Refresh();
-    const std::vector<std::string> before = Lines(c.kind);
-    for (int row : c.ticks) Page(c.kind).SetTicked(row, true);
-    boxes.shown.clear();
-    shell.calls.clear();
-    boxes.script = {c.answer};
-    Page(c.kind).RunAction();
-    EXPECT_EQ(Captions(), c.captions);
-    EXPECT_EQ(ShellParameters(), c.started);
-    for (const ShellCall& call : shell.calls) EXPECT_EQ(call.show, ShowCommand::Hide);
-    // The helper page deletes nothing: its list is rebuilt as it was. On No nothing changes.
-    const bool unchanged = c.kind == kHelpers || c.answer == BoxAnswer::No;
-    EXPECT_EQ(Lines(c.kind), unchanged ? before : c.lines_after);
+    Act(c.kind, c.ticks, c.answer);
+    Lines shown = Shown();
+    for (size_t i = 0; i < shown.size() && i < c.shown.size(); ++i)  // "caption: " alone: any text
+      if (c.shown[i].back() == ' ') shown[i].resize(std::min(shown[i].size(), c.shown[i].size()));
+    EXPECT_EQ(shown, c.shown);
+    EXPECT_EQ(Started(), c.started);
+    EXPECT_EQ(Report(c.kind), c.rows_after);
     EXPECT_EQ(Page(c.kind).list().TickedFromLast().empty(), c.answer == BoxAnswer::Yes);
   }
-  // The deleted button took its key with everything below it.
-  EXPECT_FALSE(registry.KeyExists(kMachine, std::string(kButtonListKey) + "\\{B1}"));
+  EXPECT_FALSE(registry.KeyExists(kMachine, Sub(kButtonListKey, "{B1}")));  // with its tree
 }
 
 TEST_F(InventoryPagesTest, DeniedMachineKeysKeepTheirRowsAndTheResultIsShownAllTheSame) {
@@ -269,13 +257,10 @@ TEST_F(InventoryPagesTest, DeniedMachineKeysKeepTheirRowsAndTheResultIsShownAllT
   for (Kind kind : {kToolbar, kAutoRun}) {
     SCOPED_TRACE(kind);
     Page(kind).Refresh();
-    const std::vector<std::string> before = Lines(kind);
-    Tick(kind, {0, 1});
-    boxes.shown.clear();
-    boxes.script = {BoxAnswer::Yes};
-    Page(kind).RunAction();
-    EXPECT_EQ(Captions(), (std::vector<std::string>{"确认删除", "已完成"}));
-    EXPECT_EQ(Lines(kind), before);
+    const Lines before = Report(kind);
+    Act(kind, {0, 1}, BoxAnswer::Yes);
+    EXPECT_EQ(Shown().size(), 2u);
+    EXPECT_EQ(Report(kind), before);
   }
 }
 
@@ -284,88 +269,80 @@ TEST_F(InventoryPagesTest, ExportWritesTheReportOpensItAndStopsWhenTheFileCannot
   const struct {
     Kind kind;
     const char* file;
-    std::string bytes;
-  } cases[] = {
-      {kMenu, "menu.txt", "1. Blank | \r\n2. 当前页面 | 加入 | C:\\a.htm\r\n"},
-      {kToolbar, "toolbar.txt", ""},
-      {kHelpers, "ExtentProgram.txt", ""},
-      {kAutoRun, "AutoStart.txt", ""},
-  };
+  } cases[] = {{kMenu, "menu.txt"}, {kToolbar, "toolbar.txt"}, {kHelpers, "ExtentProgram.txt"},
+               {kAutoRun, "AutoStart.txt"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     const std::string path = kFolder + c.file;
     Page(c.kind).Refresh();
-    boxes.shown.clear();
-    shell.calls.clear();
     Page(c.kind).Export();
-    std::string expected = c.bytes;
-    if (expected.empty())
-      for (const std::string& line : Lines(c.kind)) expected += line + "\r\n";
+    std::string expected;
+    for (const std::string& line : Report(c.kind)) expected += line + "\r\n";
     EXPECT_EQ(files.FileBytes(path), expected);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "文件生成在：" + path);
-    EXPECT_EQ(boxes.shown[0].caption, "已导出");
-    EXPECT_EQ(boxes.shown[0].icon, BoxIcon::Information);
-    ASSERT_EQ(shell.calls.size(), 1u);
-    EXPECT_EQ(ShellParameters()[0], "notepad.exe \"" + path + "\"");
-    EXPECT_EQ(shell.calls[0].operation, "open");
-    EXPECT_EQ(shell.calls[0].show, ShowCommand::Restore);
+    EXPECT_EQ(Shown(), Lines{"已导出: 文件生成在：" + path});
+    EXPECT_EQ(Started(), Lines{"notepad.exe \"" + path + "\" shown"});
 
     // A file that cannot be made: the error, no dialog, no editor, the old file kept.
     files.FailWriteAt(1);
-    boxes.shown.clear();
-    shell.calls.clear();
-    try {
-      Page(c.kind).Export();
-      ADD_FAILURE() << "no error";
-    } catch (const FileError& e) {
-      EXPECT_EQ(std::string(e.what()), "Cannot create file " + path);
-    }
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_EQ(ErrorOf([&] { Page(c.kind).Export(); }), "Cannot create file " + path);
+    EXPECT_TRUE(Shown().empty());
+    EXPECT_TRUE(Started().empty());
     EXPECT_EQ(files.FileBytes(path), expected);
   }
+  EXPECT_EQ(files.FileBytes(kFolder + "menu.txt"),
+            "1. Blank | \r\n2. 当前页面 | 加入 | C:\\a.htm\r\n");
 
   // No rows: no file, no dialog, no editor.
   registry.DeleteKey(kUser, kMenuExtListKey);
   files.RemoveFile(kFolder + "menu.txt");
   menu.Refresh();
-  boxes.shown.clear();
-  shell.calls.clear();
   menu.Export();
   EXPECT_FALSE(files.FileExists(kFolder + "menu.txt"));
-  EXPECT_TRUE(boxes.shown.empty());
-  EXPECT_TRUE(shell.calls.empty());
+  EXPECT_TRUE(Shown().empty());
+  EXPECT_TRUE(Started().empty());
 }
 
-TEST_F(InventoryPagesTest, AFileTextThatCannotStandInQuotesIsNeverHandedToRegSvr32) {
-  HelperObject("{Q1}");
-  ClassFile("{Q1}", Sz("C:\\a.dll\" /i \"x"));
-  HelperObject("{Q2}");
-  ClassFile("{Q2}", Sz("C:\\dir\\"));
-  HelperObject("{Q3}");
-  ClassFile("{Q3}", Sz("C:\\ok.dll"));
-  helpers.Refresh();
-  Tick(kHelpers, {0, 1, 2});
-  boxes.script = {BoxAnswer::Yes};
-  helpers.RunAction();
-  EXPECT_EQ(ShellParameters(), std::vector<std::string>{"RegSvr32.exe /s /u \"C:\\ok.dll\""});
-  EXPECT_EQ(Captions(), (std::vector<std::string>{"确认卸载", "已完成"}));
-}
+TEST_F(InventoryPagesTest, MachineSourcesAreReadInBothViewsAndActedOnWhereEachRowLives) {
+  Put(kMachine, Sub(kButtonListKey, "{B1}"), "ButtonText", Sz("一"));
+  Put(kMachine, Sub(kButtonListKey, "{B1}"), "ButtonText", Sz("六四"), k64);
+  Put(kMachine, kToolbarListKey, "{T1}", Sz(""), k64);
+  ClassFile("{T1}", Sz("C:\\64.dll"), k64);
+  Put(kMachine, Sub(kHelperObjectListKey, "{H1}"), nullptr, {}, k64);
+  ClassFile("{H1}", Sz("C:\\h64.dll"), k64);
+  Put(kMachine, kRunListKey, "A", Sz("a.exe"));
+  Put(kMachine, kRunListKey, "A", Sz("a64.exe"), k64);
+  Put(kUser, kRunListKey, "U", Sz("u.exe"));
+  const struct {
+    Kind kind;
+    Lines rows;
+    std::vector<int> ticks;
+    Lines rows_after;
+  } cases[] = {
+      {kToolbar,
+       {"1. {B1} | 按钮 | 一 | ", "2. [64位] {B1} | 按钮 | 六四 | ",
+        "3. [64位] {T1} | 工具栏 |  | C:\\64.dll"},
+       {1, 2}, {"1. {B1} | 按钮 | 一 | "}},
+      {kHelpers, {"1. [64位] {H1} | BHO | C:\\h64.dll"}, {}, {"1. [64位] {H1} | BHO | C:\\h64.dll"}},
+      {kAutoRun,
+       {"1. A | a.exe | " + kRun, "2. A | a64.exe | [64位] " + kRun, "3. U | u.exe | " + kUserRun},
+       {1}, {"1. A | a.exe | " + kRun, "2. U | u.exe | " + kUserRun}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.kind);
+    Page(c.kind).Refresh();
+    EXPECT_EQ(Report(c.kind), c.rows);
+    Act(c.kind, c.ticks, BoxAnswer::Yes);
+    EXPECT_EQ(Report(c.kind), c.rows_after);
+  }
+  EXPECT_EQ(Started(), Lines{kUnregister + "\"C:\\64.dll\""});
 
-TEST_F(InventoryPagesTest, TheProtectedHookIsRefusedByName) {
-  SearchHook("{CFBFAE00-17A6-11D0-99CB-00C04FD64497}");
-  helpers.Refresh();
-  Tick(kHelpers, {0});
-  boxes.script = {BoxAnswer::Yes};
-  helpers.RunAction();
-  ASSERT_EQ(boxes.shown.size(), 3u);
-  EXPECT_EQ(boxes.shown[1].text,
-            "系统扩展，勿卸载！{CFBFAE00-17A6-11D0-99CB-00C04FD64497}\r\n"
-            "此程序为默认的系统扩展程序，不能卸载！");
-  EXPECT_EQ(boxes.shown[1].icon, BoxIcon::Warning);
-  EXPECT_TRUE(shell.calls.empty());
-  EXPECT_FALSE(IsProtectedSearchHook("{CFBFAE00-17A6-11D0-99CB-00C04FD6449}"));
+  // On a machine with one view every view is that one: no row twice, none marked.
+  MemoryRegistry one(MemoryRegistry::Machine::OneView);
+  AutoRunPage single({one, files, shell, boxes}, kFolder);
+  ASSERT_TRUE(one.OpenKey(kMachine, kRunListKey, true, RegAccess::Full, k64)->SetValue("A", Sz("a")));
+  single.Refresh();
+  ASSERT_EQ(single.list().size(), 1);
+  EXPECT_EQ(InventoryPage::ReportLine(single.list().row(0)), "1. A | a | " + kRun);
 }
 
 }  // namespace

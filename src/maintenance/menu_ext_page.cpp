@@ -13,8 +13,8 @@ const InventoryLayout& MenuExtPage::layout() const {
 }
 
 void MenuExtPage::Fill() {
-  RegKey entries = RegKey::Open(registry(), RegRoot::CurrentUser, kMenuExtListKey, false,
-                                RegAccess::Read);
+  RegKey entries =
+      RegKey::Open(registry(), RegRoot::CurrentUser, kMenuExtListKey, false, RegAccess::Read);
   for (const std::string& name : entries.SubKeyNames()) {
     const std::string path = std::string(kMenuExtListKey) + "\\" + name;
     RegKey entry = RegKey::Open(registry(), RegRoot::CurrentUser, path, false, RegAccess::Read);

@@ -34,6 +34,10 @@ class ToolbarPage : public InventoryPage {
 
  protected:
   void Fill() override;
+
+ private:
+  // Removes one ticked row by its type cell; false when the row stays.
+  bool Remove(const CheckRow& row);
 };
 
 }  // namespace orv

@@ -37,11 +37,15 @@ const std::string kToolbarId = "{1B52F3A9-FF49-4542-89F9-6C65F39C4BDC}";  // Tes
 const std::string kHelperId = "{49A28555-CE77-4486-AD6B-61272A2C2D5F}";   // TestHelper.dll
 const std::string kButtonId = "{2646CB9C-3CB3-4DB2-BFC6-221DC8FB9832}";
 const std::string kDefaultHook = "{cfbfae00-17a6-11d0-99cb-00c04fd64497}";
+// The registry view that is not the program's (the driver is built as the program is), and the
+// mark its rows carry.
+constexpr REGSAM kOtherView = sizeof(void*) == 4 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+const std::string kOtherMark = sizeof(void*) == 4 ? "[64位] " : "[32位] ";
 
 bool Put(HKEY root, const std::string& path, const std::string& name, DWORD type,
-         const std::string& text) {
+         const std::string& text, REGSAM view = 0) {
   HKEY key;
-  if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+  if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
                       nullptr) != ERROR_SUCCESS)
     return false;
   const LONG rc = RegSetValueExA(key, name.c_str(), 0, type,
@@ -56,9 +60,14 @@ bool HasKey(HKEY root, const std::string& path) {
   RegCloseKey(key);
   return true;
 }
-bool HasValue(HKEY root, const std::string& path, const std::string& name) {
-  return RegGetValueA(root, path.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) ==
-         ERROR_SUCCESS;
+bool HasValue(HKEY root, const std::string& path, const std::string& name, REGSAM view = 0) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
+    return false;
+  const bool found = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+                     ERROR_SUCCESS;
+  RegCloseKey(key);
+  return found;
 }
 std::string ClassFile(const std::string& id) {
   char data[MAX_PATH * 2] = {};
@@ -80,6 +89,12 @@ void RemoveTestEntries() {
   for (const char* name : {"OrvanelTest", "OrvanelTest2"})
     RegDeleteKeyValueA(HKEY_CURRENT_USER, kRun.c_str(), name);
   RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunOnce.c_str(), "展开");
+  HKEY other;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRun.c_str(), 0, KEY_SET_VALUE | kOtherView, &other) ==
+      ERROR_SUCCESS) {
+    RegDeleteValueA(other, "OrvanelTest64");
+    RegCloseKey(other);
+  }
 }
 
 struct PageCase {
@@ -155,20 +170,23 @@ const std::vector<PageCase>& Cases() {
        [] { return Put(HKEY_LOCAL_MACHINE, kHelpers + kToolbarId, "", REG_SZ, ""); }},
       {"inventory_auto_run", 8, "autorun", "AutoStart.txt", "删除", "确认删除", "已完成", {},
        [] {
-         return Put(HKEY_LOCAL_MACHINE, kRunOnce, "OrvanelTest", REG_SZ, "C:\\m.exe /a | b") &&
+         return Put(HKEY_LOCAL_MACHINE, kRun, "OrvanelTest64", REG_SZ, "C:\\64.exe", kOtherView) &&
+                Put(HKEY_LOCAL_MACHINE, kRunOnce, "OrvanelTest", REG_SZ, "C:\\m.exe /a | b") &&
                 Put(HKEY_CURRENT_USER, kRun, "OrvanelTest", REG_SZ, "C:\\u.exe") &&
                 Put(HKEY_CURRENT_USER, kRunOnce, "展开", REG_EXPAND_SZ, "%windir%\\o.exe");
        },
        [](const std::string& folder) {
          const std::string machine = " | HKEY_LOCAL_MACHINE\\" , user = " | HKEY_CURRENT_USER\\";
          return "1. TavroselOrvanel | " + folder + "Orvanel.exe" + machine + kRun +
-                "\r\n2. OrvanelTest | C:\\m.exe /a | b" + machine + kRunOnce +
-                "\r\n3. OrvanelTest | C:\\u.exe" + user + kRun +
-                "\r\n4. 展开 | %windir%\\o.exe" + user + kRunOnce + "\r\n";
+                "\r\n2. OrvanelTest64 | C:\\64.exe | " + kOtherMark + "HKEY_LOCAL_MACHINE\\" +
+                kRun + "\r\n3. OrvanelTest | C:\\m.exe /a | b" + machine + kRunOnce +
+                "\r\n4. OrvanelTest | C:\\u.exe" + user + kRun +
+                "\r\n5. 展开 | %windir%\\o.exe" + user + kRunOnce + "\r\n";
        },
-       {2}, 3,
+       {1, 3}, 3,
        [] {
          return !HasValue(HKEY_CURRENT_USER, kRun, "OrvanelTest") &&
+                !HasValue(HKEY_LOCAL_MACHINE, kRun, "OrvanelTest64", kOtherView) &&
                 HasValue(HKEY_LOCAL_MACHINE, kRunOnce, "OrvanelTest");
        },
        [] { return Put(HKEY_CURRENT_USER, kRun, "OrvanelTest2", REG_SZ, "C:\\2.exe"); }},

@@ -32,9 +32,9 @@ InventoryPageView::InventoryPageView(const PageContext& context, InventoryPage& 
     : PageView(context), page_(page) {
   if (!CreateContainer()) return;
   const InventoryLayout& layout = page_.layout();
-  HWND list = CreateControl(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-                            WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, kListRect, handle(),
-                            kIdList);
+  HWND list =
+      CreateControl(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
+                    kListRect, handle(), kIdList);
   std::vector<CheckListView::Column> columns;
   for (const InventoryColumn& c : layout.columns) columns.push_back({c.header, c.width});
   list_.Attach(list, columns, Scale(96));
@@ -42,8 +42,8 @@ InventoryPageView::InventoryPageView(const PageContext& context, InventoryPage& 
   action_ = CreateButton(layout.action.caption, ButtonRect(1), handle(), kIdAction);
   export_ = CreateButton(layout.export_list.caption, ButtonRect(2), handle(), kIdExport);
   tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                             handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle(),
+                             nullptr, GetModuleHandleA(nullptr), nullptr);
   AddHint(refresh_, layout.refresh.hint);
   AddHint(action_, layout.action.hint);
   AddHint(export_, layout.export_list.hint);
