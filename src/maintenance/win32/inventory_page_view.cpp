@@ -37,7 +37,7 @@ InventoryPageView::InventoryPageView(const PageContext& context, InventoryPage& 
                     kListRect, handle(), kIdList);
   std::vector<CheckListView::Column> columns;
   for (const InventoryColumn& c : layout.columns) columns.push_back({c.header, c.width});
-  list_.Attach(list, columns, Scale(96));
+  list_.Attach(list, columns, Scale(96));  // Scale(96) is the screen's dots per inch
   refresh_ = CreateButton(layout.refresh.caption, ButtonRect(0), handle(), kIdRefresh);
   action_ = CreateButton(layout.action.caption, ButtonRect(1), handle(), kIdAction);
   export_ = CreateButton(layout.export_list.caption, ButtonRect(2), handle(), kIdExport);
@@ -61,7 +61,7 @@ InventoryPageView::~InventoryPageView() {
 void InventoryPageView::AddHint(HWND control, const char* text) {
   if (!tooltip_ || !control) return;
   TTTOOLINFOA tool{};
-  tool.cbSize = sizeof(tool);
+  tool.cbSize = TTTOOLINFOA_V2_SIZE;  // comctl32 5, without a manifest, refuses larger
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   tool.hwnd = handle();
   tool.uId = reinterpret_cast<UINT_PTR>(control);
@@ -72,7 +72,7 @@ void InventoryPageView::AddHint(HWND control, const char* text) {
 std::string InventoryPageView::HintOf(HWND button) const {
   char text[256] = {};
   TTTOOLINFOA tool{};
-  tool.cbSize = sizeof(tool);
+  tool.cbSize = TTTOOLINFOA_V2_SIZE;  // comctl32 5, without a manifest, refuses larger
   tool.hwnd = handle();
   tool.uId = reinterpret_cast<UINT_PTR>(button);
   tool.lpszText = text;
