@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "gestures/mouse_page.h"
 #include "notice/online_notice.h"
 #include "platform/browser_windows.h"
 #include "platform/connectivity.h"
@@ -42,6 +43,7 @@ class OrvanelApp {
 
   OrvanelForm& form() { return form_; }
   AdPage& ad_page() { return ad_page_; }
+  MousePage& mouse_page() { return mouse_page_; }
   BlockingEngine& engine() { return engine_; }
   // The notice line's text comes from here.
   OnlineNotice& notice() { return notice_; }
@@ -56,6 +58,7 @@ class OrvanelApp {
  private:
   OrvanelForm form_;
   AdPage ad_page_;
+  MousePage mouse_page_;
   BlockingEngine engine_;
   OnlineNotice notice_;
 };

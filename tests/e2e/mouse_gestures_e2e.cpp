@@ -3,8 +3,10 @@
 // it makes itself (top-level class "IEFrame" with a view inside), which record what reaches them.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -319,6 +321,109 @@ TEST_F(MouseGesturesE2e, GesturesOverAWindowOfAnotherClassChangeNothing) {
   ASSERT_TRUE(IsWindow(other.frame));
   for (UINT action : {WM_CLOSE, WM_APPCOMMAND, WM_VSCROLL, WM_HSCROLL, WM_SYSCOMMAND})
     EXPECT_EQ(Count(other.frame, action) + Count(other.view, action), 0) << action;
+}
+
+// The page's drop-down lists (Mouse_ActionLeft ... Mouse_ActionMiddle, in creation order) on the
+// sheet "mouse" (TabSheet3).
+std::vector<HWND> PageComboBoxes(HWND sheet) {
+  std::vector<HWND> found;
+  EnumChildWindows(
+      sheet,
+      [](HWND child, LPARAM out) -> BOOL {
+        if (lstrcmpiA(ClassOf(child).c_str(), "ComboBox") == 0)
+          reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+LRESULT Ask(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kTimeoutMs, &result);
+  return static_cast<LRESULT>(result);
+}
+
+// A control's text, asked of its own thread (GetWindowText does not ask other processes).
+std::string ControlText(HWND control) {
+  char text[64] = {};
+  Ask(control, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+TEST_F(MouseGesturesE2e, AnAssignmentAppliedOnThePageCountsForTheNextGesture) {
+  // The window shown with the page "鼠标增强" (the third tree entry).
+  ASSERT_TRUE(PostMessageA(main_, WM_COMMAND, 104, 0));  // tray menu "显示窗口"
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main_) != FALSE; }, kTimeoutMs));
+  HWND tree = FindWindowExA(main_, nullptr, WC_TREEVIEWA, nullptr);
+  ASSERT_NE(tree, nullptr);
+  LPARAM entry = Ask(tree, TVM_GETNEXTITEM, TVGN_ROOT);
+  entry = Ask(tree, TVM_GETNEXTITEM, TVGN_NEXT, Ask(tree, TVM_GETNEXTITEM, TVGN_NEXT, entry));
+  Ask(tree, TVM_SELECTITEM, TVGN_CARET, entry);
+  HWND sheet = FindDescendant(main_, "TTabSheet", nullptr, "mouse");
+  ASSERT_NE(sheet, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(sheet) != FALSE; }, kTimeoutMs));
+
+  // The first run's assignments, from ten items each.
+  std::vector<HWND> combos = PageComboBoxes(sheet);
+  ASSERT_EQ(combos.size(), 5u);
+  const LRESULT defaults[] = {1, 2, 3, 4, 8};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(Ask(combos[i], CB_GETCOUNT), 10);
+    EXPECT_EQ(Ask(combos[i], CB_GETCURSEL), defaults[i]) << kValueNames[i];
+  }
+  // A drop-down list's text is its selected item's (CB_GETLBTEXT across processes gives
+  // UTF-16 under Wine).
+  EXPECT_EQ(ControlText(combos[0]), "后退");
+  EXPECT_EQ(ControlText(combos[4]), "最大化");
+  HWND apply = FindDescendant(sheet, "Button", nullptr, "应用");
+  HWND cancel = FindDescendant(sheet, "Button", nullptr, "取消");
+  ASSERT_TRUE(apply && cancel);
+  EXPECT_FALSE(IsWindowEnabled(apply));
+  EXPECT_FALSE(IsWindowEnabled(cancel));
+
+  // The user picks "最小化" for the stroke to the left: the list tells its page.
+  HWND left = combos[0];
+  Ask(left, CB_SETCURSEL, 9);
+  ASSERT_TRUE(PostMessageA(GetParent(left), WM_COMMAND,
+                           MAKEWPARAM(GetDlgCtrlID(left), CBN_SELCHANGE),
+                           reinterpret_cast<LPARAM>(left)));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(apply) && IsWindowEnabled(cancel); },
+                        kTimeoutMs))
+      << "a change in the list did not enable apply and cancel";
+  EXPECT_EQ(ControlText(left), "最小化");
+  Ask(main_, WM_NULL);
+  Sleep(300);  // painting is asynchronous
+  Screenshot shot;
+  ASSERT_TRUE(CaptureDesktop(&shot));
+  const std::string path = SaveScreenshot(shot, "mouse_page");
+  EXPECT_FALSE(path.empty());
+  std::cout << "screenshot: " << path << std::endl;
+
+  // Not applied yet: the stroke still goes back.
+  {
+    TestFrame browser("IEFrame");
+    ASSERT_NE(browser.view, nullptr);
+    Make(Stroke::Left, browser.Centre());
+    EXPECT_TRUE(WaitUntilPumping([&] { return Count(browser.frame, WM_APPCOMMAND) == 1; },
+                                 kActionTimeoutMs));
+    EXPECT_FALSE(IsIconic(browser.frame));
+  }
+
+  // What Enter or a click on the apply button sends its parent.
+  ASSERT_TRUE(PostMessageA(GetParent(apply), WM_COMMAND,
+                           MAKEWPARAM(GetDlgCtrlID(apply), BN_CLICKED),
+                           reinterpret_cast<LPARAM>(apply)));
+  DWORD stored = 0;
+  EXPECT_TRUE(WaitUntil([&] { return ReadSettingDword("Mouse_ActionLeft", &stored) && stored == 9; },
+                        kTimeoutMs));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(apply) && !IsWindowEnabled(cancel); },
+                        kTimeoutMs));
+  TestFrame browser("IEFrame");
+  ASSERT_NE(browser.view, nullptr);
+  Make(Stroke::Left, browser.Centre());
+  EXPECT_TRUE(WaitUntilPumping([&] { return IsIconic(browser.frame) != FALSE; }, kActionTimeoutMs))
+      << "the applied assignment did not reach the next gesture";
 }
 
 }  // namespace

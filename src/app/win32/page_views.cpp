@@ -1,5 +1,6 @@
 #include "app/win32/page_views.h"
 
+#include "gestures/win32/mouse_page_view.h"
 #include "popup_blocker/win32/ad_page_view.h"
 #include "shell/win32/general_page_view.h"
 
@@ -15,6 +16,7 @@ std::unique_ptr<PageView> Make(const PageContext& context, OrvanelApp& app) {
 
 GeneralPage& General(OrvanelApp& app) { return app.form().general_page(); }
 AdPage& Ad(OrvanelApp& app) { return app.ad_page(); }
+MousePage& Mouse(OrvanelApp& app) { return app.mouse_page(); }
 
 }  // namespace
 
@@ -22,6 +24,7 @@ const std::vector<PageViewRow>& PageViewRows() {
   static const std::vector<PageViewRow> rows{
       {kGeneralPageIndex, &Make<GeneralPageView, General>},
       {kAdPageIndex, &Make<AdPageView, Ad>},
+      {kMousePageIndex, &Make<MousePageView, Mouse>},
   };
   return rows;
 }
