@@ -323,18 +323,17 @@ TEST_F(MouseGesturesE2e, GesturesOverAWindowOfAnotherClassChangeNothing) {
     EXPECT_EQ(Count(other.frame, action) + Count(other.view, action), 0) << action;
 }
 
+BOOL CALLBACK CollectComboBox(HWND child, LPARAM out) {
+  if (lstrcmpiA(ClassOf(child).c_str(), "ComboBox") == 0)
+    reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
+  return TRUE;
+}
+
 // The page's drop-down lists (Mouse_ActionLeft ... Mouse_ActionMiddle, in creation order) on the
 // sheet "mouse" (TabSheet3).
 std::vector<HWND> PageComboBoxes(HWND sheet) {
   std::vector<HWND> found;
-  EnumChildWindows(
-      sheet,
-      [](HWND child, LPARAM out) -> BOOL {
-        if (lstrcmpiA(ClassOf(child).c_str(), "ComboBox") == 0)
-          reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumChildWindows(sheet, CollectComboBox, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
