@@ -29,9 +29,10 @@ class CravetHookTest : public ::testing::Test {
     wc.lpfnWndProc = FrameProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "IEFrame";
-    RegisterClassA(&wc);
+    RegisterClassA(&wc);  // other tests may have registered the class with their procedure
     frame_ = CreateWindowExA(WS_EX_TOPMOST, "IEFrame", "", WS_POPUP | WS_VISIBLE, 100, 100, 300,
                              300, nullptr, nullptr, wc.hInstance, nullptr);
+    SetWindowLongPtrA(frame_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FrameProc));
   }
   static void TearDownTestSuite() { DestroyWindow(frame_); }
 
