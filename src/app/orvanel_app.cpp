@@ -9,6 +9,7 @@ OrvanelApp::OrvanelApp(const AppServices& s, std::string exe_path)
                          s.window},
             std::move(exe_path)),
       ad_page_(s.files, s.registry, form_.program_folder()),
+      mouse_page_(s.registry),
       engine_(BlockingEngineServices{s.files, s.registry, s.browsers, s.window, s.tray, s.sound,
                                      s.shell},
               ad_page_, form_.program_folder()),
@@ -24,6 +25,7 @@ OrvanelApp::OrvanelApp(const AppServices& s, std::string exe_path)
                      form_.program_folder()) {
   FormHooks& h = form_.hooks();
   h.load_ad_page = [this] { ad_page_.LoadAdPage(); };
+  h.load_mouse_page = [this] { mouse_page_.LoadMousePage(); };
   h.clear_temp_white_list_view = [this] { ad_page_.ClearTempView(); };
   h.save_ad_page = [this] { ad_page_.SaveAdPage(); };
   h.form_show = [this] { notice_.FormShow(); };

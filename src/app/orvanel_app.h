@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "gestures/mouse_page.h"
 #include "maintenance/auto_run_page.h"
 #include "maintenance/helper_object_page.h"
 #include "maintenance/menu_ext_page.h"
@@ -46,6 +47,7 @@ class OrvanelApp {
 
   OrvanelForm& form() { return form_; }
   AdPage& ad_page() { return ad_page_; }
+  MousePage& mouse_page() { return mouse_page_; }
   BlockingEngine& engine() { return engine_; }
   // The notice line's text comes from here.
   OnlineNotice& notice() { return notice_; }
@@ -64,6 +66,7 @@ class OrvanelApp {
  private:
   OrvanelForm form_;
   AdPage ad_page_;
+  MousePage mouse_page_;
   BlockingEngine engine_;
   OnlineNotice notice_;
   MenuExtPage menu_ext_page_;

@@ -55,6 +55,8 @@ TEST_F(OrvanelAppTest, StartLoadsTheAdPageAndEmptiesTheTemporaryWhiteList) {
   EXPECT_TRUE(Run("temp").empty());
   EXPECT_TRUE(app.ad_page().chkKillAD);  // first run default
   EXPECT_FALSE(app.form().icon_menu().BlockedWindowsEnabled());
+  // The gesture page shows the first run's assignments.
+  EXPECT_EQ(app.mouse_page().state().item_index, (std::array<int, 5>{1, 2, 3, 4, 8}));
 }
 
 TEST_F(OrvanelAppTest, TheNoticeRunsOnTheFormsShowClickAndTimerEvents) {

@@ -303,6 +303,18 @@ HWND FindDescendant(HWND parent, const char* class_name, const char* parent_text
   return search.found;
 }
 
+bool RegisterBrowserFrameClass() {
+  static const ATOM registered = [] {
+    WNDCLASSA frame_class = {};
+    frame_class.lpfnWndProc = DefWindowProcA;
+    frame_class.hInstance = GetModuleHandleA(nullptr);
+    frame_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    frame_class.lpszClassName = "IEFrame";
+    return RegisterClassA(&frame_class);
+  }();
+  return registered != 0;
+}
+
 void PumpMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -83,6 +83,10 @@ std::string ClassOf(HWND hwnd);
 HWND FindDescendant(HWND parent, const char* class_name, const char* parent_text,
                     const char* text);
 
+// Registers the browser frame class "IEFrame" for this driver, once (window procedure
+// DefWindowProcA; a test that records messages subclasses its own frames). False when it could not.
+bool RegisterBrowserFrameClass();
+
 // Handles this thread's pending messages (windows the driver owns, such as dummy browser
 // frames, must answer WM_CLOSE while the driver waits).
 void PumpMessages();

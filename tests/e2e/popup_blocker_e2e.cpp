@@ -52,16 +52,7 @@ bool ShellWindowsServerRegistered() {
 // pump its messages for them to close) and destroyed with this object.
 class BrowserFrames {
  public:
-  BrowserFrames() {
-    static const ATOM registered = [] {
-      WNDCLASSA frame_class = {};
-      frame_class.lpfnWndProc = DefWindowProcA;
-      frame_class.hInstance = GetModuleHandleA(nullptr);
-      frame_class.lpszClassName = "IEFrame";
-      return RegisterClassA(&frame_class);
-    }();
-    EXPECT_NE(registered, 0);
-  }
+  BrowserFrames() { EXPECT_TRUE(RegisterBrowserFrameClass()); }
   ~BrowserFrames() {
     for (HWND frame : frames_)
       if (IsWindow(frame)) DestroyWindow(frame);

@@ -1,5 +1,6 @@
 #include "app/win32/page_views.h"
 
+#include "gestures/win32/mouse_page_view.h"
 #include "maintenance/win32/inventory_page_view.h"
 #include "popup_blocker/win32/ad_page_view.h"
 #include "shell/win32/general_page_view.h"
@@ -16,6 +17,7 @@ std::unique_ptr<PageView> Make(const PageContext& context, OrvanelApp& app) {
 
 GeneralPage& General(OrvanelApp& app) { return app.form().general_page(); }
 AdPage& Ad(OrvanelApp& app) { return app.ad_page(); }
+MousePage& Mouse(OrvanelApp& app) { return app.mouse_page(); }
 InventoryPage& MenuExt(OrvanelApp& app) { return app.menu_ext_page(); }
 InventoryPage& Toolbar(OrvanelApp& app) { return app.toolbar_page(); }
 InventoryPage& HelperObject(OrvanelApp& app) { return app.helper_object_page(); }
@@ -27,6 +29,7 @@ const std::vector<PageViewRow>& PageViewRows() {
   static const std::vector<PageViewRow> rows{
       {kGeneralPageIndex, &Make<GeneralPageView, General>},
       {kAdPageIndex, &Make<AdPageView, Ad>},
+      {kMousePageIndex, &Make<MousePageView, Mouse>},
       {kMenuExtPageIndex, &Make<InventoryPageView, MenuExt>},
       {kToolbarPageIndex, &Make<InventoryPageView, Toolbar>},
       {kHelperObjectPageIndex, &Make<InventoryPageView, HelperObject>},
