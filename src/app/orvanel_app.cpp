@@ -13,7 +13,10 @@ OrvanelApp::OrvanelApp(const AppServices& s, std::string exe_path)
                                      s.shell},
               ad_page_, form_.program_folder()),
       notice_(NoticeServices{s.registry, s.shell, s.boxes, s.clock, s.timers, s.connectivity,
-                             s.http}) {
+                             s.http}),
+      activex_page_(s.files, s.registry, s.boxes, form_.program_folder()),
+      ie_settings_page_(s.registry),
+      url_shortcut_page_(s.files, s.boxes, form_.program_folder()) {
   FormHooks& h = form_.hooks();
   h.load_ad_page = [this] { ad_page_.LoadAdPage(); };
   h.clear_temp_white_list_view = [this] { ad_page_.ClearTempView(); };
@@ -22,6 +25,10 @@ OrvanelApp::OrvanelApp(const AppServices& s, std::string exe_path)
   h.notice_click = [this] { notice_.NoticeClick(); };
   h.download_notice_timer = [this] { notice_.DownloadNoticeTimerTimer(); };
   h.check_online_timer = [this] { notice_.CheckOnlineTimerTimer(); };
+  h.page_shown[kActiveXPageIndex] = [this] { activex_page_.TabSheet4Show(); };
+  // Also the start-up's load of the IE settings page.
+  h.page_shown[kIESettingsPageIndex] = [this] { ie_settings_page_.TabSheet5Show(); };
+  h.page_shown[kUrlShortcutPageIndex] = [this] { url_shortcut_page_.TabSheet10Show(); };
   form_.icon_menu().SetHistory(&engine_.Subitem_KilledAd());
 }
 

@@ -5,6 +5,9 @@
 #include <functional>
 #include <string>
 
+#include "maintenance/activex_page.h"
+#include "maintenance/ie_settings_page.h"
+#include "maintenance/url_shortcut_page.h"
 #include "notice/online_notice.h"
 #include "platform/browser_windows.h"
 #include "platform/connectivity.h"
@@ -45,6 +48,9 @@ class OrvanelApp {
   BlockingEngine& engine() { return engine_; }
   // The notice line's text comes from here.
   OnlineNotice& notice() { return notice_; }
+  ActiveXPage& activex_page() { return activex_page_; }
+  IESettingsPage& ie_settings_page() { return ie_settings_page_; }
+  UrlShortcutPage& url_shortcut_page() { return url_shortcut_page_; }
 
   // The private messages 0x500 to 0x502, each at the event boundary. False for other numbers.
   bool OnPrivateMessage(unsigned message, unsigned long long wparam);
@@ -58,6 +64,9 @@ class OrvanelApp {
   AdPage ad_page_;
   BlockingEngine engine_;
   OnlineNotice notice_;
+  ActiveXPage activex_page_;
+  IESettingsPage ie_settings_page_;
+  UrlShortcutPage url_shortcut_page_;
 };
 
 }  // namespace orv
