@@ -33,17 +33,23 @@ class ActiveXPageTest : public ::testing::Test {
     files.SetFile(kIni, text);
   }
   Items Run(const char* prefix) { return TIniArray(files, kIni, "List", prefix).Items(); }
-  void SetFlags(const std::string& clsid, const RegValue& value) {
-    auto key = registry.OpenKey(RegRoot::LocalMachine, KillBitKeyPath(clsid), true);
-    ASSERT_TRUE(key && key->SetValue(kCompatibilityFlags, value));
+  // In the given views; by default in both, as a kill-bit update writes it.
+  void SetFlags(const std::string& clsid, const RegValue& value,
+                std::vector<RegView> views = {RegView::Bits32, RegView::Bits64}) {
+    for (RegView view : views) {
+      auto key = registry.OpenKey(RegRoot::LocalMachine, KillBitKeyPath(clsid), true,
+                                  RegAccess::Full, view);
+      ASSERT_TRUE(key && key->SetValue(kCompatibilityFlags, value));
+    }
   }
   static RegValue Dword(uint32_t v) { return {kRegDword, std::string(reinterpret_cast<char*>(&v), 4)}; }
-  bool Exists(const std::string& clsid) {
-    return registry.KeyExists(RegRoot::LocalMachine, KillBitKeyPath(clsid));
+  bool Exists(const std::string& clsid, RegView view = RegView::Own) {
+    return registry.KeyExists(RegRoot::LocalMachine, KillBitKeyPath(clsid), view);
   }
-  uint32_t Flags(const std::string& clsid) {
+  uint32_t Flags(const std::string& clsid, RegView view = RegView::Own) {
     RegValue v;
-    auto key = registry.OpenKey(RegRoot::LocalMachine, KillBitKeyPath(clsid), false, RegAccess::Read);
+    auto key = registry.OpenKey(RegRoot::LocalMachine, KillBitKeyPath(clsid), false,
+                                RegAccess::Read, view);
     if (!key || !key->QueryValue(kCompatibilityFlags, &v) || v.type != kRegDword) return 0;
     uint32_t u;
     std::memcpy(&u, v.data.data(), 4);
@@ -78,6 +84,54 @@ TEST_F(ActiveXPageTest, OnlyExactly0x400DwordCountsAsImmune) {
   EXPECT_FALSE(HasKillBit(registry, kB)) << "no key";
   EXPECT_EQ(KillBitKeyPath(kA),
             std::string("\\SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\{") + kA + "}");
+}
+
+TEST(KillBitViews, ImmuneOnlyWhenEveryViewOfTheMachineHoldsTheKillBit) {
+  const RegValue on{kRegDword, std::string("\x00\x04\x00\x00", 4)};
+  struct Case {
+    MemoryRegistry::Machine machine;
+    std::vector<RegView> set_in;
+    bool immune;
+  } cases[] = {
+      {MemoryRegistry::Machine::OneView, {RegView::Own}, true},
+      {MemoryRegistry::Machine::TwoViewsOwn32, {RegView::Bits32}, false},
+      {MemoryRegistry::Machine::TwoViewsOwn32, {RegView::Bits64}, false},
+      {MemoryRegistry::Machine::TwoViewsOwn32, {RegView::Bits32, RegView::Bits64}, true},
+      {MemoryRegistry::Machine::TwoViewsOwn64, {RegView::Bits64}, false},
+      {MemoryRegistry::Machine::TwoViewsOwn64, {RegView::Bits64, RegView::Bits32}, true},
+  };
+  for (const Case& c : cases) {
+    MemoryRegistry registry(c.machine);
+    for (RegView view : c.set_in)
+      ASSERT_TRUE(registry.OpenKey(RegRoot::LocalMachine, KillBitKeyPath(kA), true,
+                                   RegAccess::Full, view)->SetValue(kCompatibilityFlags, on));
+    EXPECT_EQ(HasKillBit(registry, kA), c.immune) << static_cast<int>(c.machine) << " "
+                                                  << c.set_in.size();
+  }
+}
+
+TEST_F(ActiveXPageTest, ImmuniseAndReleaseCoverBothViews) {
+  SetFlags(kA, Dword(0x400), {RegView::Bits64});  // only a 64-bit browser is kept from kA
+  page.btnRefreshClick();
+  EXPECT_EQ(State(0), kNotImmune);
+  Tick({0, 1});
+  page.btnSetClick();
+  for (RegView view : {RegView::Bits32, RegView::Bits64}) {
+    EXPECT_EQ(Flags(kA, view), 0x400u);
+    EXPECT_EQ(Flags(kB, view), 0x400u);
+  }
+  page.btnRefreshClick();
+  EXPECT_EQ(State(0), kImmune);
+
+  ASSERT_TRUE(registry.DeleteKey(RegRoot::LocalMachine, KillBitKeyPath(kB), RegView::Bits32));
+  Tick({0, 1, 2});
+  boxes.shown.clear();
+  page.btnUnSetClick();
+  for (RegView view : {RegView::Bits32, RegView::Bits64}) {
+    EXPECT_FALSE(Exists(kA, view));
+    EXPECT_FALSE(Exists(kB, view));
+  }
+  EXPECT_EQ(boxes.shown[0].text, "已取消免疫项目：2") << "kB counts: removed from one view";
 }
 
 TEST_F(ActiveXPageTest, FirstShowFillsRowsInFileOrderAndLaterShowsKeepThem) {
@@ -132,11 +186,11 @@ TEST_F(ActiveXPageTest, ImmuniseWritesExactly0x400AndCountsEveryTickedRow) {
 
 TEST_F(ActiveXPageTest, ImmuniseWithoutAdministratorRightsStopsWithTheRegistryError) {
   page.btnRefreshClick();
-  Tick({0, 2});
-  SetFlags(kA, Dword(0));  // kA's key exists and stays writable; kC's cannot be created
-  registry.SetAccess(RegRoot::LocalMachine,
-                     "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility",
-                     MemoryRegistry::Rule::ReadOnly);
+  Tick({0, 1, 2});
+  // kB's key may not be written in the 64-bit view: the 32-bit one is written first.
+  SetFlags(kB, Dword(0));
+  registry.SetAccess(RegRoot::LocalMachine, KillBitKeyPath(kB).substr(1),
+                     MemoryRegistry::Rule::ReadOnly, RegView::Bits64);
   try {
     page.btnSetClick();
     FAIL() << "no error";
@@ -144,8 +198,11 @@ TEST_F(ActiveXPageTest, ImmuniseWithoutAdministratorRightsStopsWithTheRegistryEr
     EXPECT_STREQ(e.what(), "Failed to set data for 'Compatibility Flags'");
   }
   EXPECT_TRUE(boxes.shown.empty()) << "no summary after the error";
-  EXPECT_EQ(State(2), kNotImmune);
-  EXPECT_FALSE(Exists(kC));
+  EXPECT_EQ(State(0), kImmune) << "rows before the failure keep their new state";
+  EXPECT_EQ(State(1), kNotImmune);
+  EXPECT_EQ(Flags(kB, RegView::Bits32), 0x400u);
+  EXPECT_EQ(Flags(kB, RegView::Bits64), 0u);
+  EXPECT_FALSE(Exists(kC)) << "the rows after it are not reached";
 }
 
 TEST_F(ActiveXPageTest, RemoveImmunityDeletesWholeKeysAndCountsOnlyRemovedOnes) {

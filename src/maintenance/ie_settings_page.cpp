@@ -1,7 +1,5 @@
 #include "maintenance/ie_settings_page.h"
 
-#include "base/errors.h"
-
 namespace orv {
 
 namespace {
@@ -36,12 +34,12 @@ void IESettingsPage::SetText(int field, const std::string& text) {
 void IESettingsPage::TabSheet5Show() {
   for (int f = 0; f < kIEFieldCount; ++f) {
     const IEFieldInfo& info = kIEFields[f];
-    auto key = registry_.OpenKey(info.root, info.key, false, RegAccess::Read);
+    RegKey key = RegKey::Open(registry_, info.root, info.key, false, RegAccess::Read);
     RegValue value;
-    if (!key || !key->QueryValue(info.value, &value) || !IsText(value.type)) continue;
+    if (!key.Query(info.value, &value) || !IsText(value.type)) continue;
     // Text up to its first NUL, as stored: environment references stay unexpanded.
     texts_[f] = value.data.substr(0, value.data.find('\0'));
-    if (f == kIECache) cache_type_ = value.type;
+    if (f == kIECache) cache_expandable_ = value.type == kRegExpandSz;
   }
 }
 
@@ -56,10 +54,8 @@ void IESettingsPage::btn_IE_defaultClick() {
 void IESettingsPage::SaveIEPage() {
   for (int f = 0; f < kIEEditableFields; ++f) {
     const IEFieldInfo& info = kIEFields[f];
-    auto key = registry_.OpenKey(info.root, info.key, true);
-    const uint32_t type = f == kIECache ? cache_type_ : kRegSz;
-    if (!key || !key->SetValue(info.value, RegValue{type, texts_[f]}))
-      throw RegistryError::SetFailed(info.value);
+    RegKey key = RegKey::Open(registry_, info.root, info.key, true);
+    key.WriteString(info.value, texts_[f], f == kIECache && cache_expandable_);
   }
 }
 

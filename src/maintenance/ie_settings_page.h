@@ -3,7 +3,6 @@
 // of them written back on apply, with restore-defaults, apply and cancel. The registry is the
 // only store; the page keeps the fields' texts and the state of apply and cancel.
 #include <array>
-#include <cstdint>
 #include <string>
 
 #include "platform/registry.h"
@@ -75,7 +74,7 @@ class IESettingsPage {
 
   Registry& registry_;
   std::array<std::string, kIEFieldCount> texts_;
-  uint32_t cache_type_ = kRegSz;
+  bool cache_expandable_ = false;  // "Cache" was read as REG_EXPAND_SZ
   bool apply_enabled_ = false;
   bool cancel_enabled_ = false;
 };

@@ -16,8 +16,9 @@ std::string KillBitKeyPath(const std::string& clsid) {
   return kCompatibilityPath + clsid + "}";
 }
 
-bool HasKillBit(Registry& registry, const std::string& clsid) {
-  auto key = registry.OpenKey(kRoot, KillBitKeyPath(clsid), false, RegAccess::Read);
+namespace {
+bool HasKillBitIn(Registry& registry, const std::string& path, RegView view) {
+  auto key = registry.OpenKey(kRoot, path, false, RegAccess::Read, view);
   RegValue value;
   if (!key || !key->QueryValue(kCompatibilityFlags, &value)) return false;
   if (value.type != kRegDword || value.data.size() != sizeof(uint32_t)) return false;
@@ -25,14 +26,29 @@ bool HasKillBit(Registry& registry, const std::string& clsid) {
   std::memcpy(&flags, value.data.data(), sizeof flags);
   return flags == kKillBitFlags;
 }
+}  // namespace
+
+bool HasKillBit(Registry& registry, const std::string& clsid) {
+  const std::string path = KillBitKeyPath(clsid);
+  for (RegView view : ExistingViews(registry))
+    if (!HasKillBitIn(registry, path, view)) return false;
+  return true;
+}
 
 void SetKillBit(Registry& registry, const std::string& clsid) {
-  RegKey key = RegKey::Open(registry, kRoot, KillBitKeyPath(clsid), true);
-  key.WriteInteger(kCompatibilityFlags, static_cast<int32_t>(kKillBitFlags));
+  const std::string path = KillBitKeyPath(clsid);
+  for (RegView view : ExistingViews(registry)) {
+    RegKey key = RegKey::Open(registry, kRoot, path, true, RegAccess::Full, view);
+    key.WriteInteger(kCompatibilityFlags, static_cast<int32_t>(kKillBitFlags));
+  }
 }
 
 bool ClearKillBit(Registry& registry, const std::string& clsid) {
-  return registry.DeleteKey(kRoot, KillBitKeyPath(clsid));
+  const std::string path = KillBitKeyPath(clsid);
+  bool removed = false;
+  for (RegView view : ExistingViews(registry))
+    if (registry.DeleteKey(kRoot, path, view)) removed = true;
+  return removed;
 }
 
 }  // namespace orv
