@@ -1,5 +1,8 @@
 #include "app/win32/page_views.h"
 
+#include "maintenance/win32/activex_page_view.h"
+#include "maintenance/win32/ie_settings_page_view.h"
+#include "maintenance/win32/url_shortcut_page_view.h"
 #include "popup_blocker/win32/ad_page_view.h"
 #include "shell/win32/general_page_view.h"
 
@@ -15,6 +18,9 @@ std::unique_ptr<PageView> Make(const PageContext& context, OrvanelApp& app) {
 
 GeneralPage& General(OrvanelApp& app) { return app.form().general_page(); }
 AdPage& Ad(OrvanelApp& app) { return app.ad_page(); }
+ActiveXPage& ActiveX(OrvanelApp& app) { return app.activex_page(); }
+IESettingsPage& IESettings(OrvanelApp& app) { return app.ie_settings_page(); }
+UrlShortcutPage& UrlShortcuts(OrvanelApp& app) { return app.url_shortcut_page(); }
 
 }  // namespace
 
@@ -22,6 +28,9 @@ const std::vector<PageViewRow>& PageViewRows() {
   static const std::vector<PageViewRow> rows{
       {kGeneralPageIndex, &Make<GeneralPageView, General>},
       {kAdPageIndex, &Make<AdPageView, Ad>},
+      {kActiveXPageIndex, &Make<ActiveXPageView, ActiveX>},
+      {kIESettingsPageIndex, &Make<IESettingsPageView, IESettings>},
+      {kUrlShortcutPageIndex, &Make<UrlShortcutPageView, UrlShortcuts>},
   };
   return rows;
 }
