@@ -6,7 +6,11 @@
 #include <string>
 
 #include "maintenance/activex_page.h"
+#include "maintenance/auto_run_page.h"
+#include "maintenance/helper_object_page.h"
 #include "maintenance/ie_settings_page.h"
+#include "maintenance/menu_ext_page.h"
+#include "maintenance/toolbar_page.h"
 #include "maintenance/url_shortcut_page.h"
 #include "notice/online_notice.h"
 #include "platform/browser_windows.h"
@@ -50,6 +54,10 @@ class OrvanelApp {
   OnlineNotice& notice() { return notice_; }
   ActiveXPage& activex_page() { return activex_page_; }
   IESettingsPage& ie_settings_page() { return ie_settings_page_; }
+  MenuExtPage& menu_ext_page() { return menu_ext_page_; }
+  ToolbarPage& toolbar_page() { return toolbar_page_; }
+  HelperObjectPage& helper_object_page() { return helper_object_page_; }
+  AutoRunPage& auto_run_page() { return auto_run_page_; }
   UrlShortcutPage& url_shortcut_page() { return url_shortcut_page_; }
 
   // The private messages 0x500 to 0x502, each at the event boundary. False for other numbers.
@@ -66,6 +74,10 @@ class OrvanelApp {
   OnlineNotice notice_;
   ActiveXPage activex_page_;
   IESettingsPage ie_settings_page_;
+  MenuExtPage menu_ext_page_;
+  ToolbarPage toolbar_page_;
+  HelperObjectPage helper_object_page_;
+  AutoRunPage auto_run_page_;
   UrlShortcutPage url_shortcut_page_;
 };
 

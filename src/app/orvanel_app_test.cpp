@@ -147,5 +147,29 @@ TEST_F(OrvanelAppTest, StartLoadsTheIEPageAndTheBrowserPagesLoadWhenShown) {
   EXPECT_EQ(boxes.shown[0].caption, "Tavrosel Orvanel");
 }
 
+TEST_F(OrvanelAppTest, InventoryPagesReloadWhenChosenAndWhenTheWindowIsShownOnThem) {
+  app.form().FormCreate();
+  const struct {
+    int index;
+    const InventoryPage& page;
+  } cases[] = {{kMenuExtPageIndex, app.menu_ext_page()},
+               {kToolbarPageIndex, app.toolbar_page()},
+               {kHelperObjectPageIndex, app.helper_object_page()},
+               {kAutoRunPageIndex, app.auto_run_page()}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.index);
+    app.form().MenuTreeChange(c.index);
+    const int shown = c.page.list().size();
+    // One entry more for every page: a context-menu key, a toolbar, a search hook, a program.
+    const std::string x = "x" + std::to_string(c.index);
+    RegKey::Open(registry, RegRoot::CurrentUser, std::string(kMenuExtListKey) + "\\" + x, true);
+    RegKey::Open(registry, RegRoot::LocalMachine, kToolbarListKey, true).WriteString(x, "");
+    RegKey::Open(registry, RegRoot::CurrentUser, kSearchHookListKey, true).WriteString(x, "");
+    RegKey::Open(registry, RegRoot::CurrentUser, kRunListKey, true).WriteString(x, "");
+    app.form().FormShow();  // the window shown from the tray with the page current
+    EXPECT_EQ(c.page.list().size(), shown + 1);
+  }
+}
+
 }  // namespace
 }  // namespace orv

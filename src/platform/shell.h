@@ -5,7 +5,9 @@
 
 namespace orv {
 
-enum class ShowCommand { Hide = 0, Normal = 1 };
+// Numbered as ShowWindow numbers them. Restore shows a started editor at its usual size even
+// when it last closed minimised.
+enum class ShowCommand { Hide = 0, Normal = 1, Restore = 9 };
 
 class Shell {
  public:

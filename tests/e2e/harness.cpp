@@ -168,6 +168,8 @@ std::vector<std::string> EndStrayProcesses() {
   std::vector<std::string> ended;
   if (EndProcessesNamed("Orvanel.exe")) ended.push_back("Orvanel.exe");
   if (EndProcessesNamed("iexplore.exe")) ended.push_back("iexplore.exe");
+  // The inventory pages open each exported report in Notepad.
+  if (EndProcessesNamed("notepad.exe")) ended.push_back("notepad.exe");
   // The program starts RegSvr32 without waiting for it; a run normally ends within a second.
   WaitUntil([] { return ProcessesNamed("regsvr32.exe").empty(); }, 5000);
   if (EndProcessesNamed("regsvr32.exe")) ended.push_back("regsvr32.exe");

@@ -31,9 +31,10 @@ std::string DriverFolder();
 std::string MakeProgramFolder(const std::string& name);
 
 // Ends what a test may leave behind: Orvanel.exe (each first given up to 10 s to finish its
-// start-up sequence, as in Process::Kill), the browsers it opened (iexplore.exe) and the
-// RegSvr32.exe runs it started (given a few seconds to end by themselves first). Returns the
-// names of the processes that had to be ended, which also go to the test log.
+// start-up sequence, as in Process::Kill), the browsers it opened (iexplore.exe), the reports
+// it opened in Notepad (notepad.exe) and the RegSvr32.exe runs it started (given a few seconds
+// to end by themselves first). Returns the names of the processes that had to be ended, which
+// also go to the test log.
 std::vector<std::string> EndStrayProcesses();
 // Ids of the running processes with this executable name (any case).
 std::vector<DWORD> ProcessesNamed(const char* exe_name);

@@ -2,6 +2,7 @@
 
 #include "maintenance/win32/activex_page_view.h"
 #include "maintenance/win32/ie_settings_page_view.h"
+#include "maintenance/win32/inventory_page_view.h"
 #include "maintenance/win32/url_shortcut_page_view.h"
 #include "popup_blocker/win32/ad_page_view.h"
 #include "shell/win32/general_page_view.h"
@@ -21,6 +22,10 @@ AdPage& Ad(OrvanelApp& app) { return app.ad_page(); }
 ActiveXPage& ActiveX(OrvanelApp& app) { return app.activex_page(); }
 IESettingsPage& IESettings(OrvanelApp& app) { return app.ie_settings_page(); }
 UrlShortcutPage& UrlShortcuts(OrvanelApp& app) { return app.url_shortcut_page(); }
+InventoryPage& MenuExt(OrvanelApp& app) { return app.menu_ext_page(); }
+InventoryPage& Toolbar(OrvanelApp& app) { return app.toolbar_page(); }
+InventoryPage& HelperObject(OrvanelApp& app) { return app.helper_object_page(); }
+InventoryPage& AutoRun(OrvanelApp& app) { return app.auto_run_page(); }
 
 }  // namespace
 
@@ -30,6 +35,10 @@ const std::vector<PageViewRow>& PageViewRows() {
       {kAdPageIndex, &Make<AdPageView, Ad>},
       {kActiveXPageIndex, &Make<ActiveXPageView, ActiveX>},
       {kIESettingsPageIndex, &Make<IESettingsPageView, IESettings>},
+      {kMenuExtPageIndex, &Make<InventoryPageView, MenuExt>},
+      {kToolbarPageIndex, &Make<InventoryPageView, Toolbar>},
+      {kHelperObjectPageIndex, &Make<InventoryPageView, HelperObject>},
+      {kAutoRunPageIndex, &Make<InventoryPageView, AutoRun>},
       {kUrlShortcutPageIndex, &Make<UrlShortcutPageView, UrlShortcuts>},
   };
   return rows;

@@ -4,12 +4,25 @@
 
 namespace orv {
 
+namespace {
+
+int ShowWindowCommand(ShowCommand show) {
+  switch (show) {
+    case ShowCommand::Hide: return SW_HIDE;
+    case ShowCommand::Restore: return SW_RESTORE;
+    case ShowCommand::Normal: break;
+  }
+  return SW_SHOWNORMAL;
+}
+
+}  // namespace
+
 void Win32Shell::Execute(const std::string& operation, const std::string& file,
                          const std::string& parameters, ShowCommand show) {
   // The result is deliberately not examined: started programs report their own failures.
   ShellExecuteA(owner_, operation.c_str(), file.c_str(),
                 parameters.empty() ? nullptr : parameters.c_str(), nullptr,
-                show == ShowCommand::Hide ? SW_HIDE : SW_SHOWNORMAL);
+                ShowWindowCommand(show));
 }
 
 BoxAnswer Win32MessageBoxes::Show(const std::string& text, const std::string& caption,

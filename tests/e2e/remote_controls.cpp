@@ -1,0 +1,65 @@
+#include "remote_controls.h"
+
+#include <commctrl.h>
+
+#include "harness.h"
+
+namespace e2e {
+
+int ListViewRows(HWND list) {
+  DWORD_PTR rows = 0;
+  if (!list || !SendMessageTimeoutA(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 20000, &rows))
+    return -1;
+  return static_cast<int>(rows);
+}
+
+bool TickListViewRow(HWND list, int row) {
+  LVITEMA item = {};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(2);
+  DWORD process_id = 0;
+  GetWindowThreadProcessId(list, &process_id);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, process_id);
+  if (!process) return false;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(item), MEM_COMMIT, PAGE_READWRITE);
+  DWORD_PTR done = 0;
+  const bool ok = remote && WriteProcessMemory(process, remote, &item, sizeof(item), nullptr) &&
+                  SendMessageTimeoutA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(remote),
+                                      SMTO_ABORTIFHUNG, 20000, &done) &&
+                  done != 0;
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return ok;
+}
+
+HWND WaitForMessageBox(DWORD process_id, const std::string& caption, DWORD timeout_ms) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND w : FindTopLevelWindows("#32770", process_id))
+          if (IsWindowVisible(w) && WindowText(w) == caption) found = w;
+        return found != nullptr;
+      },
+      timeout_ms);
+  return found;
+}
+
+std::string MessageBoxText(HWND box) {
+  std::string longest;
+  for (HWND c = FindWindowExA(box, nullptr, "Static", nullptr); c;
+       c = FindWindowExA(box, c, "Static", nullptr))
+    if (WindowText(c).size() > longest.size()) longest = WindowText(c);
+  return longest;
+}
+
+void AnswerMessageBox(HWND box, int button_id) {
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(button_id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(box, button_id)));
+}
+
+void ClickButton(HWND button) {
+  PostMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+               reinterpret_cast<LPARAM>(button));
+}
+
+}  // namespace e2e

@@ -1,0 +1,25 @@
+#pragma once
+// Driving another process's list view and message boxes. List-view messages carry pointers,
+// which are not carried across processes: the structure is placed in the program's memory, so
+// the driver must be built as the program is (32 or 64 bits).
+#include <windows.h>
+
+#include <string>
+
+namespace e2e {
+
+// Rows of a list view; -1 when it does not answer.
+int ListViewRows(HWND list);
+// Ticks a row's box as a click on it does (the program hears of it as of a click).
+bool TickListViewRow(HWND list, int row);
+
+// Waits for a visible message box of the process with this caption; nullptr on timeout.
+HWND WaitForMessageBox(DWORD process_id, const std::string& caption, DWORD timeout_ms);
+// The box's text: the longest of its static texts (the icon has none).
+std::string MessageBoxText(HWND box);
+// Presses IDOK, IDYES or IDNO.
+void AnswerMessageBox(HWND box, int button_id);
+// Presses a push button of the program: BN_CLICKED to its parent, as a click sends.
+void ClickButton(HWND button);
+
+}  // namespace e2e
