@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "remote_controls.h"
 
 namespace e2e {
 namespace {
@@ -128,13 +129,11 @@ class BrowserPagesE2e : public ::testing::Test {
       edits.push_back(e);
     return edits;
   }
-  // A click on the page's button with this caption, as the button reports it.
+  // A click on the page's button with this caption.
   void Click(HWND page, const char* caption) {
     HWND button = FindWindowExA(page, nullptr, "Button", caption);
-    ASSERT_NE(button, nullptr) << caption;
-    ASSERT_TRUE(IsWindowEnabled(button)) << caption << " is disabled";
-    PostMessageA(page, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
-                 reinterpret_cast<LPARAM>(button));
+    ASSERT_TRUE(button && IsWindowEnabled(button)) << caption << " is missing or disabled";
+    ClickButton(button);
   }
   // The user's keys on a list: Home or End, then Space ticks the focused row's box. Posted
   // input comes after sent messages, so the caller waits for its effect.
@@ -147,21 +146,12 @@ class BrowserPagesE2e : public ::testing::Test {
     return (SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) &
             LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
   }
-  static int Rows(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
   // Waits for the program's message box with this caption, checks its text and answers it.
   void Answer(const char* caption, const std::string& text, int button) {
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-          for (HWND w : FindTopLevelWindows("#32770", program_.id()))
-            if (IsWindowVisible(w) && WindowText(w) == caption) box = w;
-          return box != nullptr;
-        },
-        kTimeoutMs))
-        << "no message box " << caption;
-    HWND label = GetDlgItem(box, 0xFFFF);  // the box's text
-    EXPECT_EQ(label ? SendGetText(label) : "", text);
-    PostMessageA(box, WM_COMMAND, button, 0);
+    HWND box = WaitForMessageBox(program_.id(), caption, kTimeoutMs);
+    ASSERT_NE(box, nullptr) << "no message box " << caption;
+    EXPECT_EQ(MessageBoxText(box), text);
+    AnswerMessageBox(box, button);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, kTimeoutMs));
     Sync();
   }
@@ -203,8 +193,8 @@ TEST_F(BrowserPagesE2e, ImmuniseAListedControlInBothRegistryViewsAndRemoveIt) {
   HWND list = FindWindowExA(page, nullptr, WC_LISTVIEWA, nullptr);
   ASSERT_NE(list, nullptr);
   const int delivered = static_cast<int>(IniKeys(list_path, "List").size()) / 2;
-  EXPECT_TRUE(WaitUntil([&] { return Rows(list) == delivered; }, kTimeoutMs))
-      << Rows(list) << " rows for " << delivered << " entries";
+  EXPECT_TRUE(WaitUntil([&] { return ListViewRows(list) == delivered; }, kTimeoutMs))
+      << ListViewRows(list) << " rows for " << delivered << " entries";
 
   TickWithKeys(list, VK_HOME);
   ASSERT_TRUE(WaitUntil([&] { return Ticked(list, 0); }, kTimeoutMs))
@@ -307,7 +297,7 @@ TEST_F(BrowserPagesE2e, AddAndDeleteAShortcutInTheShortcutFile) {
   HWND page = ShowPage(kUrlShortcutPage, "快捷网址");
   HWND list = FindWindowExA(page, nullptr, WC_LISTVIEWA, nullptr);
   ASSERT_NE(list, nullptr);
-  EXPECT_EQ(Rows(list), stored + 2) << "the two built-in rows and the file's";
+  EXPECT_EQ(ListViewRows(list), stored + 2) << "the two built-in rows and the file's";
 
   const std::vector<HWND> edits = Edits(page);
   ASSERT_EQ(edits.size(), 2u);
@@ -318,7 +308,7 @@ TEST_F(BrowserPagesE2e, AddAndDeleteAShortcutInTheShortcutFile) {
   const std::string key = std::to_string(stored);
   EXPECT_EQ(IniValue(path, "UrlShortcut", "s" + key), "etest");
   EXPECT_EQ(IniValue(path, "UrlShortcut", "v" + key), "http://e2e.example/页面");
-  EXPECT_EQ(Rows(list), stored + 3);
+  EXPECT_EQ(ListViewRows(list), stored + 3);
   ASSERT_FALSE(Screenshot("url_shortcut_page").empty());
 
   TickWithKeys(list, VK_END);
@@ -326,7 +316,7 @@ TEST_F(BrowserPagesE2e, AddAndDeleteAShortcutInTheShortcutFile) {
       << "Space did not tick the last row";
   Click(page, "删除");
   Answer("确认删除", "你想删除所选的快捷网址吗？", IDYES);
-  EXPECT_TRUE(WaitUntil([&] { return Rows(list) == stored + 2; }, kTimeoutMs));
+  EXPECT_TRUE(WaitUntil([&] { return ListViewRows(list) == stored + 2; }, kTimeoutMs));
   bool found = true;
   IniValue(path, "UrlShortcut", "s" + key, &found);
   EXPECT_FALSE(found) << "s" << key << " is still in the file";
