@@ -15,6 +15,8 @@ OrvanelApp::OrvanelApp(const AppServices& s, std::string exe_path)
               ad_page_, form_.program_folder()),
       notice_(NoticeServices{s.registry, s.shell, s.boxes, s.clock, s.timers, s.connectivity,
                              s.http}),
+      activex_page_(s.files, s.registry, s.boxes, form_.program_folder()),
+      ie_settings_page_(s.registry),
       menu_ext_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes},
                      form_.program_folder()),
       toolbar_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes},
@@ -22,7 +24,8 @@ OrvanelApp::OrvanelApp(const AppServices& s, std::string exe_path)
       helper_object_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes},
                           form_.program_folder()),
       auto_run_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes},
-                     form_.program_folder()) {
+                     form_.program_folder()),
+      url_shortcut_page_(s.files, s.boxes, form_.program_folder()) {
   FormHooks& h = form_.hooks();
   h.load_ad_page = [this] { ad_page_.LoadAdPage(); };
   h.load_mouse_page = [this] { mouse_page_.LoadMousePage(); };
@@ -32,10 +35,14 @@ OrvanelApp::OrvanelApp(const AppServices& s, std::string exe_path)
   h.notice_click = [this] { notice_.NoticeClick(); };
   h.download_notice_timer = [this] { notice_.DownloadNoticeTimerTimer(); };
   h.check_online_timer = [this] { notice_.CheckOnlineTimerTimer(); };
+  h.page_shown[kActiveXPageIndex] = [this] { activex_page_.TabSheet4Show(); };
+  // Also the start-up's load of the IE settings page.
+  h.page_shown[kIESettingsPageIndex] = [this] { ie_settings_page_.TabSheet5Show(); };
   h.page_shown[kMenuExtPageIndex] = [this] { menu_ext_page_.TabSheet6Show(); };
   h.page_shown[kToolbarPageIndex] = [this] { toolbar_page_.TabSheet7Show(); };
   h.page_shown[kHelperObjectPageIndex] = [this] { helper_object_page_.TabSheet8Show(); };
   h.page_shown[kAutoRunPageIndex] = [this] { auto_run_page_.TabSheet9Show(); };
+  h.page_shown[kUrlShortcutPageIndex] = [this] { url_shortcut_page_.TabSheet10Show(); };
   form_.icon_menu().SetHistory(&engine_.Subitem_KilledAd());
 }
 

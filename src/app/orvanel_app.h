@@ -6,10 +6,13 @@
 #include <string>
 
 #include "gestures/mouse_page.h"
+#include "maintenance/activex_page.h"
 #include "maintenance/auto_run_page.h"
 #include "maintenance/helper_object_page.h"
+#include "maintenance/ie_settings_page.h"
 #include "maintenance/menu_ext_page.h"
 #include "maintenance/toolbar_page.h"
+#include "maintenance/url_shortcut_page.h"
 #include "notice/online_notice.h"
 #include "platform/browser_windows.h"
 #include "platform/connectivity.h"
@@ -51,10 +54,13 @@ class OrvanelApp {
   BlockingEngine& engine() { return engine_; }
   // The notice line's text comes from here.
   OnlineNotice& notice() { return notice_; }
+  ActiveXPage& activex_page() { return activex_page_; }
+  IESettingsPage& ie_settings_page() { return ie_settings_page_; }
   MenuExtPage& menu_ext_page() { return menu_ext_page_; }
   ToolbarPage& toolbar_page() { return toolbar_page_; }
   HelperObjectPage& helper_object_page() { return helper_object_page_; }
   AutoRunPage& auto_run_page() { return auto_run_page_; }
+  UrlShortcutPage& url_shortcut_page() { return url_shortcut_page_; }
 
   // The private messages 0x500 to 0x502, each at the event boundary. False for other numbers.
   bool OnPrivateMessage(unsigned message, unsigned long long wparam);
@@ -69,10 +75,13 @@ class OrvanelApp {
   MousePage mouse_page_;
   BlockingEngine engine_;
   OnlineNotice notice_;
+  ActiveXPage activex_page_;
+  IESettingsPage ie_settings_page_;
   MenuExtPage menu_ext_page_;
   ToolbarPage toolbar_page_;
   HelperObjectPage helper_object_page_;
   AutoRunPage auto_run_page_;
+  UrlShortcutPage url_shortcut_page_;
 };
 
 }  // namespace orv

@@ -127,6 +127,28 @@ TEST_F(OrvanelAppTest, AMissingListFileIsShownOnceAndCloseStillFinishes) {
                                   "Software\\Microsoft\\Internet Explorer\\MenuExt\\加入黑名单"));
 }
 
+TEST_F(OrvanelAppTest, StartLoadsTheIEPageAndTheBrowserPagesLoadWhenShown) {
+  {
+    auto main = registry.OpenKey(RegRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer\\Main", true);
+    ASSERT_TRUE(main && main->SetValue("Start Page", {kRegSz, "about:home"}));
+  }
+  files.SetFile("C:\\Orvanel\\conf\\antix_data.ini", "[List]\r\nx0=one\r\nv0=c0\r\n");
+  files.SetFile("C:\\Orvanel\\conf\\urlShortcut.ini", "[UrlShortcut]\r\ns0=a\r\nv0=http://a/\r\n");
+  app.form().FormCreate();
+  EXPECT_EQ(app.ie_settings_page().text(kIEPage), "about:home");
+  EXPECT_EQ(app.activex_page().mainlist().size(), 0);
+  app.form().MenuTreeChange(kActiveXPageIndex);
+  EXPECT_EQ(app.activex_page().mainlist().size(), 1);
+  app.form().MenuTreeChange(kUrlShortcutPageIndex);
+  EXPECT_EQ(app.url_shortcut_page().UrlShortcut().size(), 3);
+  // An error of a page event is shown once, with the application's title.
+  files.RemoveFile("C:\\Orvanel\\conf\\urlShortcut.ini");
+  EXPECT_FALSE(app.Run([&] { app.url_shortcut_page().TabSheet10Show(); }));
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "C:\\Orvanel\\conf\\urlShortcut.ini didn't exists.");
+  EXPECT_EQ(boxes.shown[0].caption, "Tavrosel Orvanel");
+}
+
 TEST_F(OrvanelAppTest, InventoryPagesReloadWhenChosenAndWhenTheWindowIsShownOnThem) {
   app.form().FormCreate();
   const struct {

@@ -50,11 +50,6 @@ TEST(DeliveredConf, BlackListLoadsAndBlocksCommonAdvertisementAddresses) {
   EXPECT_TRUE(TIniArray(files, "C:\\Orvanel\\conf\\KillAD.ini", "POPUPAD", "temp").Items().empty());
 }
 
-TEST(DeliveredConf, OtherListsHoldOnlyTheirSection) {
-  EXPECT_EQ(DeliveredFile("antix_data.ini"), "[List]\r\n");
-  EXPECT_EQ(DeliveredFile("urlShortcut.ini"), "[UrlShortcut]\r\n");
-}
-
 uint32_t Le(const std::string& b, size_t at, int bytes) {
   uint32_t v = 0;
   for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(b[at + i]);

@@ -1,0 +1,52 @@
+#pragma once
+// The URL shortcuts page (TabSheet10): short names for addresses, kept in conf\urlShortcut.ini
+// for the browser side to resolve, below two built-in names of the maker's site that are never
+// stored. Every action takes effect at once. Row r (r >= 2) is entry r - 2 of both runs ("s"
+// short names, "v" addresses).
+#include <string>
+
+#include "maintenance/check_list.h"
+#include "platform/files.h"
+#include "platform/message_boxes.h"
+
+namespace orv {
+
+inline constexpr char kUrlShortcutIniName[] = "conf\\urlShortcut.ini";  // in the program folder
+inline constexpr char kUrlShortcutSection[] = "UrlShortcut";
+inline constexpr char kShortcutNamePrefix[] = "s";
+inline constexpr char kShortcutUrlPrefix[] = "v";
+inline constexpr char kShortcutHeading[] = "在IE的地址栏输入下列的快捷名称即可访问对应的网址";
+inline constexpr int kBuiltInShortcuts = 2;  // "tavrosel" and "tv", the first two rows
+
+// UrlShortcut's columns.
+enum ShortcutColumn : int { kShortcutNumber = 0, kShortcutName = 1, kShortcutUrl = 2 };
+
+// Where the window puts the focus after an add.
+enum class ShortcutFocus { None, Name, Url };
+
+class UrlShortcutPage {
+ public:
+  UrlShortcutPage(FileSystem& files, MessageBoxes& boxes, const std::string& program_folder);
+
+  const CheckList& UrlShortcut() const { return list_; }
+  const std::string& ListPath() const { return ini_path_; }
+
+  // Shown, and 刷新: the built-in rows, then the file's entries numbered 1, 2, ... Raises
+  // FileError::Missing when the file is missing (the rows stay as they were).
+  void TabSheet10Show();
+  // The user ticked or unticked a row's box.
+  void SetTicked(int row, bool ticked) { list_.SetTicked(row, ticked); }
+  // Confirms, then deletes the ticked stored rows from the bottom up (ticks on the built-in
+  // rows are ignored). The other rows keep their numbers until the next load.
+  void ShortcutDelClick();
+  // Checks the two edits' texts, appends the pair to the file and a numbered row.
+  ShortcutFocus ShortcutAddClick(const std::string& name, const std::string& url);
+
+ private:
+  FileSystem& files_;
+  MessageBoxes& boxes_;
+  std::string ini_path_;
+  CheckList list_;
+};
+
+}  // namespace orv
