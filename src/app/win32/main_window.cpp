@@ -449,7 +449,7 @@ void MainWindow::ShowAndRestore() {
   restoring_ = false;
 }
 
-void MainWindow::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+void MainWindow::Hide() { application_.HideMain(); }
 
 void MainWindow::Close() {
   // Posted, so the shut-down sequence never runs inside the handler (or menu) that asked.

@@ -31,11 +31,20 @@ bool ApplicationWindow::Create(HINSTANCE instance, const char* title, HICON icon
                          nullptr, instance, this) != nullptr;
 }
 
+// The entry changes before the main window does: some taskbars (Wine's) redraw their buttons
+// only when the active window changes, which showing or hiding the main window does.
 void ApplicationWindow::ShowMain() {
   if (!main_) return;
+  MainShown(true);
   ShowWindow(main_, SW_SHOW);
   ShowWindow(main_, SW_RESTORE);
   SetForegroundWindow(main_);
+}
+
+void ApplicationWindow::HideMain() {
+  if (!main_) return;
+  MainShown(false);
+  ShowWindow(main_, SW_HIDE);
 }
 
 void ApplicationWindow::MainShown(bool shown) {

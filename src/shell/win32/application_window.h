@@ -23,6 +23,8 @@ class ApplicationWindow {
 
   // Shows the main window, restores it when it is minimised, then brings it to the front.
   void ShowMain();
+  // Hides the main window (it lives on in the tray).
+  void HideMain();
   // The main window's visibility changed (its WM_WINDOWPOSCHANGED): the entry follows it.
   void MainShown(bool shown);
 
