@@ -63,7 +63,11 @@ bool OrvanelApp::OnPrivateMessage(unsigned message, unsigned long long wparam) {
 }
 
 void OrvanelApp::BlockedHistoryItemClick(int index) {
-  Run([&] { engine_.BlockedHistoryItemClick(index); });
+  // The entry's address as the menu showed it; the history may have moved on since.
+  const std::string* address = form_.icon_menu().BlockedWindowAddress(index);
+  if (!address) return;
+  const std::string picked = *address;
+  Run([&] { engine_.BlockedHistoryItemClick(picked); });
 }
 
 }  // namespace orv

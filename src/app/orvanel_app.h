@@ -64,7 +64,7 @@ class OrvanelApp {
 
   // The private messages 0x500 to 0x502, each at the event boundary. False for other numbers.
   bool OnPrivateMessage(unsigned message, unsigned long long wparam);
-  // A click on an entry of the tray sub-menu of blocked windows.
+  // A pick of entry index (top first) of the tray sub-menu of blocked windows, as it was built.
   void BlockedHistoryItemClick(int index);
   // Runs one page event at the event boundary; false when it ended with an error.
   bool Run(const std::function<void()>& work) { return form_.Guarded(work); }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/memory/memory_browser_windows.h"
 #include "platform/memory/memory_connectivity.h"
 #include "platform/memory/memory_http_client.h"
@@ -20,12 +22,8 @@ const std::string kExe = "C:\\Orvanel\\Orvanel.exe";
 const std::string kIni = "C:\\Orvanel\\conf\\KillAD.ini";
 
 // The program with every service in memory, as the window layer would make it.
-class OrvanelAppTest : public ::testing::Test {
- protected:
-  OrvanelAppTest() {
-    files.SetFile(kIni, "[POPUPAD]\r\nad0=*ads*\r\npass0=*good*\r\ntemp0=http://left.over/\r\n");
-  }
-  std::vector<std::string> Run(const std::string& prefix) {
+struct InMemoryProgram {
+  std::vector<std::string> Stored(const std::string& prefix) {
     return TIniArray(files, kIni, "POPUPAD", prefix).Items();
   }
 
@@ -47,12 +45,24 @@ class OrvanelAppTest : public ::testing::Test {
                  kExe};
 };
 
+class OrvanelAppTest : public ::testing::Test, public InMemoryProgram {
+ protected:
+  OrvanelAppTest() {
+    files.SetFile(kIni, "[POPUPAD]\r\nad0=*ads*\r\npass0=*good*\r\ntemp0=http://left.over/\r\n");
+  }
+  // What a companion does to report a window it closed.
+  void Report(const std::string& address) {
+    settings::OpenKey(registry).WriteString("LastBlockURL", address);
+    app.OnPrivateMessage(WM_AD_REPORT, 0);
+  }
+};
+
 TEST_F(OrvanelAppTest, StartLoadsTheAdPageAndEmptiesTheTemporaryWhiteList) {
   app.form().FormCreate();
   EXPECT_TRUE(boxes.shown.empty());
   EXPECT_EQ(app.ad_page().blacklist.items, std::vector<std::string>{"*ads*"});
   EXPECT_EQ(app.ad_page().WhiteList.items, std::vector<std::string>{"*good*"});
-  EXPECT_TRUE(Run("temp").empty());
+  EXPECT_TRUE(Stored("temp").empty());
   EXPECT_TRUE(app.ad_page().chkKillAD);  // first run default
   EXPECT_FALSE(app.form().icon_menu().BlockedWindowsEnabled());
   // The gesture page shows the first run's assignments.
@@ -91,7 +101,7 @@ TEST_F(OrvanelAppTest, MessagesReachTheEngineAndTheTrayMenuShowsItsHistory) {
 
   settings::OpenKey(registry).WriteString("LastAddUrl", "http://pop.example.org/");
   EXPECT_TRUE(app.OnPrivateMessage(WM_AD_ADDURL, 0));
-  EXPECT_EQ(Run("ad"), (std::vector<std::string>{"*ads*", "http://pop.example.org/"}));
+  EXPECT_EQ(Stored("ad"), (std::vector<std::string>{"*ads*", "http://pop.example.org/"}));
   EXPECT_EQ(app.ad_page().blacklist.items.back(), "http://pop.example.org/");
   EXPECT_FALSE(app.OnPrivateMessage(0x503, 0));
   EXPECT_TRUE(boxes.shown.empty());
@@ -103,8 +113,8 @@ TEST_F(OrvanelAppTest, CloseSavesThePageWithoutTheTemporaryWhiteList) {
   app.ad_page().WhiteList.Append("*also-good*");
   app.form().FormClose();
   EXPECT_TRUE(boxes.shown.empty());
-  EXPECT_EQ(Run("pass"), (std::vector<std::string>{"*good*", "*also-good*"}));
-  EXPECT_TRUE(Run("temp").empty());
+  EXPECT_EQ(Stored("pass"), (std::vector<std::string>{"*good*", "*also-good*"}));
+  EXPECT_TRUE(Stored("temp").empty());
   EXPECT_EQ(hook.calls, (std::vector<std::string>{"enable", "disable"}));
 }
 
@@ -170,6 +180,73 @@ TEST_F(OrvanelAppTest, InventoryPagesReloadWhenChosenAndWhenTheWindowIsShownOnTh
     RegKey::Open(registry, RegRoot::CurrentUser, kRunListKey, true).WriteString(x, "");
     app.form().FormShow();  // the window shown from the tray with the page current
     EXPECT_EQ(c.page.list().size(), shown + 1);
+
+TEST_F(OrvanelAppTest, APickOpensTheAddressTheMenuShowedWhateverArrivedSince) {
+  app.form().FormCreate();
+  Report("http://a.example/");
+  Report("http://b.example/");
+  // The menu opens with the engine's history, oldest first.
+  std::vector<std::string> shown;
+  for (const HistoryEntry& e : app.form().icon_menu().BlockedWindows()) shown.push_back(e.hint);
+  ASSERT_EQ(shown, (std::vector<std::string>{"http://a.example/", "http://b.example/"}));
+  // While it is open, a report moves the first address to the end of the history.
+  Report("http://a.example/");
+  app.BlockedHistoryItemClick(0);  // the user picks the entry shown first
+  ASSERT_EQ(shell.calls.size(), 1u);
+  EXPECT_EQ(shell.calls[0].parameters, "\"http://a.example/\"");
+  EXPECT_EQ(Stored("temp"), std::vector<std::string>{"http://a.example/"});
+  app.BlockedHistoryItemClick(2);  // no such entry in that menu
+  EXPECT_EQ(shell.calls.size(), 1u);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+// A start-up that stopped before or inside LoadAdPage leaves the page's views empty: neither
+// the apply button nor the exit may then replace the stored lists and switches with them.
+TEST(OrvanelAppFailedStart, ApplyAndExitKeepTheStoredListsAndSwitches) {
+  const std::string ini = "[POPUPAD]\r\nad0=*ads*\r\npass0=*good*\r\n";
+  using Step = std::function<void(InMemoryProgram&)>;
+  const struct {
+    const char* step;
+    Step spoil, mend;  // before the start; before apply and exit
+  } cases[] = {
+      {"InitSettings: a value cannot be written", [](InMemoryProgram& p) { p.registry.FailWritesFrom(1); },
+       [](InMemoryProgram& p) { p.registry.FailWritesFrom(0); }},
+      {"LoadGeneralPage: AutoRun stored as text",
+       [](InMemoryProgram& p) { settings::OpenKey(p.registry).WriteString("AutoRun", "1"); }, {}},
+      {"LoadAdPage: conf\\KillAD.ini missing", [](InMemoryProgram& p) { p.files.RemoveFile(kIni); },
+       [&ini](InMemoryProgram& p) { p.files.SetFile(kIni, ini); }},
+      {"LoadAdPage: conf\\KillAD.ini unreadable", [](InMemoryProgram& p) { p.files.FailReadAt(1); }, {}},
+      {"LoadAdPage: KillAd_Notice stored as text",
+       [](InMemoryProgram& p) { settings::OpenKey(p.registry).WriteString("KillAd_Notice", "1"); }, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.step);
+    InMemoryProgram p;
+    p.files.SetFile(kIni, ini);
+    RegKey key = settings::OpenKey(p.registry);
+    key.WriteString("FirstRun", "1.2");
+    key.WriteBool("AutoRun", false);
+    key.WriteBool("AllowIEMenu", true);
+    key.WriteBool("AllowKillAD", true);
+    key.WriteBool("KillAd_Notice", true);
+    c.spoil(p);
+    RegValue kill_ad, notice;
+    ASSERT_TRUE(key.raw()->QueryValue("AllowKillAD", &kill_ad));
+    ASSERT_TRUE(key.raw()->QueryValue("KillAd_Notice", &notice));
+
+    p.app.form().FormCreate();
+    ASSERT_EQ(p.boxes.shown.size(), 1u);  // the start-up error
+    if (c.mend) c.mend(p);
+    p.app.Run([&] { p.app.ad_page().btn_ad_saveClick(); });
+    p.app.form().FormClose();
+    EXPECT_EQ(p.boxes.shown.size(), 1u);
+    EXPECT_EQ(p.Stored("ad"), std::vector<std::string>{"*ads*"});
+    EXPECT_EQ(p.Stored("pass"), std::vector<std::string>{"*good*"});
+    RegValue value;
+    ASSERT_TRUE(key.raw()->QueryValue("AllowKillAD", &value));
+    EXPECT_TRUE(value.type == kill_ad.type && value.data == kill_ad.data);
+    ASSERT_TRUE(key.raw()->QueryValue("KillAd_Notice", &value));
+    EXPECT_TRUE(value.type == notice.type && value.data == notice.data);
   }
 }
 

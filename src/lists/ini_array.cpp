@@ -179,6 +179,10 @@ void TIniArray::ReplaceAll(const std::vector<std::string>& list) {
   items_ = std::move(entries);
 }
 
+std::string EntryAsReadBack(const std::string& text) { return IniFile::ValueAsReadBack(text); }
+
+bool ReadsBackEmpty(const std::string& text) { return EntryAsReadBack(text).empty(); }
+
 // ---------------------------------------------------------------------------------------------
 // TAdIniArray and WildPos
 

@@ -78,6 +78,13 @@ class TAdIniArray : public TIniArray {
   bool MatchesAny(const std::string& text) const;
 };
 
+// The text an entry given to Add or ReplaceAll reads back as at the next load: the reader trims
+// blanks around it, removes one pair of matching quotes and keeps at most 2,047 bytes.
+std::string EntryAsReadBack(const std::string& text);
+// Whether an entry would read back empty, which would end its run there and hide every later
+// entry. Whoever adds entries refuses (or leaves out) such a text.
+bool ReadsBackEmpty(const std::string& text);
+
 // 1-based position of the first occurrence of segment in text, "?" in segment standing for any
 // one byte; 0 when there is none. An empty segment is found at position 1.
 int WildPos(const std::string& segment, const std::string& text);

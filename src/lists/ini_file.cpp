@@ -271,6 +271,10 @@ std::string IniFile::OneLineValue(const std::string& value) {
   return out;
 }
 
+std::string IniFile::ValueAsReadBack(const std::string& value) {
+  return CopyEntry(Trim(OneLineValue(value)));
+}
+
 IniFile::Doc& IniFile::Parsed() const {
   if (!doc_) {
     doc_ = std::make_unique<Doc>();

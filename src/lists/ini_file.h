@@ -41,6 +41,9 @@ class IniFile {
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
   // The value as WriteString stores it.
   static std::string OneLineValue(const std::string& value);
+  // The value ReadString gives back for a key that WriteString was given value for: one line,
+  // blanks around it trimmed, one pair of matching quotes removed, at most kMaxValueBytes.
+  static std::string ValueAsReadBack(const std::string& value);
   // Removes the first such key line of the first such section (a later duplicate then shows).
   void DeleteKey(const std::string& section, const std::string& key);
 

@@ -263,6 +263,28 @@ TEST_F(IniFileTest, WrittenFileReadsBackAsHeld) {
   EXPECT_EQ(reread.ReadString("C", "k", "D"), "q");
 }
 
+// ValueAsReadBack, by which the lists judge what an entry becomes, agrees with the reader on
+// what it reads back after the writer stored a value, through the file's bytes.
+TEST_F(IniFileTest, ValueAsReadBackIsWhatTheReaderReadsAfterAWrite) {
+  const struct {
+    std::string value, read_back;
+  } cases[] = {
+      {"*ads*", "*ads*"},  {" \t x y \t", "x y"},     {"''", ""},          {"\"\"", ""},
+      {" \"\" ", ""},      {"' '", " "},             {"'q'", "q"},        {"\"a'", "\"a'"},
+      {"\x1A", ""},        {"\x0Bv\x0C", "v"},       {"a\r\nb", "a  b"},  {"\r\n", ""},
+      {std::string("\0x", 2), "x"},                  {std::string(3000, 'l'), std::string(2047, 'l')},
+      {std::string(2046, 'z') + kChinese, std::string(2046, 'z')},  // no half character
+  };
+  for (const auto& c : cases) {
+    files_.SetFile(kPath, "[S]\r\n");
+    IniFile writer(files_, kPath);
+    writer.WriteString("S", "k", c.value);
+    ASSERT_TRUE(writer.Flush());
+    EXPECT_EQ(IniFile(files_, kPath).ReadString("S", "k", "D"), c.read_back) << c.value.size();
+    EXPECT_EQ(IniFile::ValueAsReadBack(c.value), c.read_back) << c.value.size();
+  }
+}
+
 // A run read in one pass over the unparsed file is the run ReadString reads key by key.
 TEST_F(IniFileTest, RunReadInOnePassEqualsReadingKeyByKey) {
   const std::vector<std::string> fragments = {

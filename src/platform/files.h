@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file access for the program's data files. Paths are full Windows paths in the ANSI
 // code page; names do not depend on case and "/" and "\" separate alike.
+#include <cstddef>
 #include <string>
 
 namespace orv {
@@ -13,8 +14,23 @@ class FileSystem {
   virtual bool ReadFile(const std::string& path, std::string* bytes) = 0;
   // Replaces the whole file atomically: afterwards, even after a failure or a crash part-way,
   // the file holds either its old bytes or the new ones. False when the new bytes could not be
-  // written (the old file is then untouched).
+  // written (the old file is then untouched). Removes the leftovers of earlier replaces first.
   virtual bool WriteFileAtomically(const std::string& path, const std::string& bytes) = 0;
+  // Removes what replaces of path that were cut off (the process ended part-way) left beside
+  // it: the files named as ReplaceTemporaryName names them, and no other file.
+  virtual void RemoveReplaceLeftovers(const std::string& path) = 0;
 };
+
+// Where the file name of a full path starts: after its last "\" or "/" (a trail byte of a
+// double-byte character that equals one of them is no separator).
+size_t FileNameStart(const std::string& path);
+
+// The temporary file a replace of path writes beside it before moving it over path:
+// path + ".~" + process id + "-" + serial + ".tmp".
+std::string ReplaceTemporaryName(const std::string& path, unsigned long process_id,
+                                 unsigned serial);
+// Whether name (a file name without its folder) is such a temporary file of the file named
+// target_name, of any process and serial. Names compare without regard to case (A to Z).
+bool IsReplaceTemporaryName(const std::string& target_name, const std::string& name);
 
 }  // namespace orv

@@ -89,5 +89,34 @@ TEST_F(FilesConformance, FailedReplaceKeepsTheOldBytes) {
   EXPECT_EQ(Read(path), "old bytes");
 }
 
+// A replace cut off part-way (the process ended) leaves its temporary file beside the target.
+// The next replace of the target, or the clean-up at start, removes exactly those files.
+TEST_F(FilesConformance, LeftoversOfCutOffReplacesGoAndNothingElse) {
+  const struct {
+    const char* name;
+    bool leftover;
+  } files_beside[] = {
+      {"KillAD.ini.~4242-7.tmp", true},      {"KILLAD.INI.~1-12.TMP", true},
+      {"KillAD.ini.~4242-.tmp", false},      {"KillAD.ini.~x-7.tmp", false},
+      {"KillAD.ini.~4242-7.tmp.bak", false}, {"KillAD.ini.bak", false},
+      {"KillAD.ini~4242-7.tmp", false},      {"xKillAD.ini.~4242-7.tmp", false},
+      {"antix_data.ini.~4242-7.tmp", false},
+  };
+  const std::string target = fixture_->PathOf("KillAD.ini");
+  for (const bool by_replace : {true, false}) {
+    SCOPED_TRACE(by_replace ? "replace" : "clean-up");
+    for (const auto& f : files_beside)
+      ASSERT_TRUE(files().WriteFileAtomically(fixture_->PathOf(f.name), "half a list"));
+    if (by_replace) {
+      ASSERT_TRUE(files().WriteFileAtomically(target, "[POPUPAD]"));
+    } else {
+      files().RemoveReplaceLeftovers(target);
+    }
+    for (const auto& f : files_beside)
+      EXPECT_EQ(files().FileExists(fixture_->PathOf(f.name)), !f.leftover) << f.name;
+  }
+  EXPECT_EQ(Read(target), "[POPUPAD]");
+}
+
 }  // namespace
 }  // namespace orv

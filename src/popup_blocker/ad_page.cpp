@@ -5,10 +5,6 @@
 
 namespace orv {
 
-bool IsBlankEntry(const std::string& text) {
-  return text.find_first_not_of(" \t") == std::string::npos;
-}
-
 void AdListView::Select(int index) {
   selected = (index >= 0 && index < static_cast<int>(items.size())) ? index : -1;
 }
@@ -34,15 +30,18 @@ AdListView& AdPage::View(AdList list) {
 }
 
 void AdPage::LoadAdPage() {
+  files_.RemoveReplaceLeftovers(ini_path_);
   {
     TIniArray black(files_, ini_path_, kAdSection, kBlackListPrefix);
     blacklist.items = black.Items();
     blacklist.selected = -1;
+    black_loaded_ = true;
   }
   {
     TIniArray white(files_, ini_path_, kAdSection, kWhiteListPrefix);
     WhiteList.items = white.Items();
     WhiteList.selected = -1;
+    white_loaded_ = true;
   }
   {
     // The temporary white list lives for one run of the program only.
@@ -58,36 +57,40 @@ void AdPage::LoadSwitches() {
   if (key.ValueExists(settings::kAllowKillAD)) chkKillAD = key.ReadBool(settings::kAllowKillAD);
   if (key.ValueExists(settings::kKillAdNotice))
     chkKillAdNotice = key.ReadBool(settings::kKillAdNotice);
+  kill_ad_known_ = notice_known_ = true;
 }
 
 namespace {
-// A blank entry in the middle of a run would hide every entry after it at the next load.
+// An entry that reads back empty in the middle of a run would hide every entry after it.
 std::vector<std::string> StorableEntries(const std::vector<std::string>& items) {
   std::vector<std::string> out;
   out.reserve(items.size());
   for (const std::string& s : items)
-    if (!IsBlankEntry(s)) out.push_back(s);
+    if (!ReadsBackEmpty(s)) out.push_back(s);
   return out;
 }
 }  // namespace
 
 void AdPage::SaveAdPage() {
+  // Each list still opens the file, so a missing file is reported even when nothing is written.
   {
     TIniArray black(files_, ini_path_, kAdSection, kBlackListPrefix);
-    black.ReplaceAll(StorableEntries(blacklist.items));
+    if (black_loaded_) black.ReplaceAll(StorableEntries(blacklist.items));
   }
   {
     TIniArray white(files_, ini_path_, kAdSection, kWhiteListPrefix);
-    white.ReplaceAll(StorableEntries(WhiteList.items));
+    if (white_loaded_) white.ReplaceAll(StorableEntries(WhiteList.items));
   }
   {
+    // Never loaded, only emptied at start: the view holds just this run's entries.
     TIniArray temp(files_, ini_path_, kAdSection, kTempWhiteListPrefix);
     temp.ReplaceAll(StorableEntries(TempWhiteList.items));
   }
+  if (!kill_ad_known_ && !notice_known_) return;
   RegKey key = settings::OpenKey(registry_);
   if (!key) return;
-  key.WriteBool(settings::kAllowKillAD, chkKillAD);
-  key.WriteBool(settings::kKillAdNotice, chkKillAdNotice);
+  if (kill_ad_known_) key.WriteBool(settings::kAllowKillAD, chkKillAD);
+  if (notice_known_) key.WriteBool(settings::kKillAdNotice, chkKillAdNotice);
 }
 
 int AdPage::AddItem(AdList list) { return View(list).Append(kNewItemCaption); }
@@ -108,7 +111,7 @@ int AdPage::EditSelected(AdList list) {
 bool AdPage::EndEdit(AdList list, int index, const std::string& caption) {
   AdListView& view = View(list);
   if (index < 0 || index >= static_cast<int>(view.items.size())) return false;
-  if (IsBlankEntry(caption)) return false;
+  if (ReadsBackEmpty(caption)) return false;
   view.items[index] = caption;
   return true;
 }
@@ -121,6 +124,8 @@ void AdPage::chkKillADMouseDown() {
 void AdPage::ToggleSwitch(AdSwitch which) {
   bool& box = which == AdSwitch::KillAD ? chkKillAD : chkKillAdNotice;
   box = !box;
+  // The user's own choice: written at the next save even if the stored values were never read.
+  kill_ad_known_ = notice_known_ = true;
 }
 
 void AdPage::btn_ad_saveClick() {

@@ -20,10 +20,6 @@ inline constexpr char kKillAdIniName[] = "conf\\KillAD.ini";
 // Caption of an item added by the add buttons.
 inline constexpr char kNewItemCaption[] = "New Item";
 
-// True for a text that would end a run when read back from the INI file: empty, or only
-// blanks (the private-profile reader strips them).
-bool IsBlankEntry(const std::string& text);
-
 // One list view: captions in file order and the selected row (-1: none).
 struct AdListView {
   std::vector<std::string> items;
@@ -48,8 +44,12 @@ class AdPage {
   // Fills the views and switches from storage and empties the temporary white list in the
   // file (its view is left as it is, empty at start). Raises FileError::Missing when
   // conf\KillAD.ini is missing: the lists and switches after that point stay as they were.
+  // Also removes what an interrupted save left beside the file.
   void LoadAdPage();
-  // Writes the three views (blank captions left out) and the two switches. Raises
+  // Writes the three views (captions that would read back empty left out) and the two
+  // switches. The black and white lists are written only once they have been loaded, and the
+  // switches only once they have been read or changed by the user: a start-up that stopped
+  // early must not replace the stored lists and switches with the empty views. Raises
   // FileError when the file is missing or cannot be written; runs written before stay.
   void SaveAdPage();
 
@@ -71,9 +71,9 @@ class AdPage {
   int AddItem(AdList list);
   void DeleteSelected(AdList list);
   int EditSelected(AdList list);
-  // In-place editing of row index confirmed with caption. A blank caption is refused and the
-  // row keeps its old one (a blank entry would hide the rest of its run); returns whether the
-  // caption was taken. Cancelled editing simply does not call this.
+  // In-place editing of row index confirmed with caption. A caption that would read back empty
+  // is refused and the row keeps its old one (it would hide the rest of its run); returns
+  // whether the caption was taken. Cancelled editing simply does not call this.
   bool EndEdit(AdList list, int index, const std::string& caption);
 
   // A mouse button pressed on either check box: enables apply and cancel.
@@ -100,6 +100,12 @@ class AdPage {
  private:
   // Sets the check boxes from the values that exist; a key that cannot be opened leaves them.
   void LoadSwitches();
+
+  // What this run has read from storage (or the user has set), and so may write back.
+  bool black_loaded_ = false;
+  bool white_loaded_ = false;
+  bool kill_ad_known_ = false;
+  bool notice_known_ = false;
 
   FileSystem& files_;
   Registry& registry_;

@@ -97,12 +97,16 @@ TEST_F(AdPageTest, AddOnWhiteListAndCancelledEditKeepsNewItem) {
   EXPECT_EQ(store.Run("pass"), (Items{"*.example.org/*", "New Item"}));
 }
 
-TEST_F(AdPageTest, BlankEditKeepsTheOldCaption) {
+// Texts that the file's reader gives back as "": blanks, one pair of quotes around nothing or
+// blanks, a line break (stored as a blank), the old editors' end-of-file mark.
+const char* const kReadsBackEmpty[] = {"", "  \t", "''", "\"\"", " '' ", "\r\n", "\x1A"};
+
+TEST_F(AdPageTest, EditToATextThatReadsBackEmptyKeepsTheOldCaption) {
   page.LoadAdPage();
   page.blacklist.Select(1);
   ASSERT_EQ(page.KillAd_EditClick(), 1);
-  EXPECT_FALSE(page.EndEdit(AdList::Black, 1, ""));
-  EXPECT_FALSE(page.EndEdit(AdList::Black, 1, "  \t"));
+  for (const char* caption : kReadsBackEmpty)
+    EXPECT_FALSE(page.EndEdit(AdList::Black, 1, caption)) << "[" << caption << "]";
   EXPECT_EQ(page.blacklist.items[1], "*alpha*");
   EXPECT_FALSE(page.EndEdit(AdList::Black, 7, "x"));
   EXPECT_TRUE(page.EndEdit(AdList::Black, 1, "*beta*"));
@@ -143,11 +147,25 @@ TEST_F(AdPageTest, DeletingTheOnlyItemAndSavingRemovesTheWholeRun) {
   EXPECT_EQ(store.Run("ad").size(), 2u);
 }
 
-TEST_F(AdPageTest, SaveLeavesBlankCaptionsOut) {
+TEST_F(AdPageTest, SaveLeavesOutCaptionsThatReadBackEmpty) {
   page.LoadAdPage();
-  page.blacklist.items = {"a", "", "  ", "b"};
+  page.blacklist.items = {"a"};
+  for (const char* caption : kReadsBackEmpty) page.blacklist.items.push_back(caption);
+  page.blacklist.items.push_back("b");
+  page.blacklist.items.push_back("'c'");  // a caption that reads back otherwise is kept
   page.SaveAdPage();
-  EXPECT_EQ(store.Run("ad"), (Items{"a", "b"}));
+  EXPECT_EQ(store.Run("ad"), (Items{"a", "b", "c"}));
+}
+
+TEST_F(AdPageTest, LoadRemovesWhatAnInterruptedSaveLeftBesideTheFile) {
+  store.WriteIni({"ad0=*a*"});  // no temporary entries: loading writes nothing
+  const std::string leftover = kIniPath + ".~4242-7.tmp";
+  store.files.SetFile(leftover, "[POPUPAD]\r\nad0=*a*\r\nad1=half");
+  store.files.SetFile(kIniPath + ".bak", "kept");
+  page.LoadAdPage();
+  EXPECT_EQ(store.files.write_calls(), 0);
+  EXPECT_FALSE(store.files.FileExists(leftover));
+  EXPECT_TRUE(store.files.FileExists(kIniPath + ".bak"));
 }
 
 TEST_F(AdPageTest, MouseEnablesApplyAndCancelKeyboardDoesNot) {

@@ -39,8 +39,9 @@ bool BlockingEngine::IsExempt(const std::string& address) {
     TAdIniArray white(services_.files, ini_path_, kAdSection, kWhiteListPrefix);
     if (white.MatchesAny(address)) return true;
   }
+  // Compared as stored: a long address reads back cut, and must still match its own entry.
   TIniArray temp(services_.files, ini_path_, kAdSection, kTempWhiteListPrefix);
-  return temp.IndexOf(address) >= 0;
+  return temp.IndexOf(EntryAsReadBack(address)) >= 0;
 }
 
 void BlockingEngine::PostReport(const std::string& address) {
@@ -109,8 +110,8 @@ void BlockingEngine::AddUrlToBlackList() {
     RegKey key = settings::OpenKey(services_.registry);
     if (key) address = key.ReadString(settings::kLastAddUrl);
   }
-  // A blank entry would hide every entry after it in the black list's run.
-  if (IsBlankEntry(address)) return;
+  // An entry that reads back empty would hide every entry after it in the black list's run.
+  if (ReadsBackEmpty(address)) return;
   {
     TIniArray black(services_.files, ini_path_, kAdSection, kBlackListPrefix);
     black.Add(address);
@@ -120,13 +121,12 @@ void BlockingEngine::AddUrlToBlackList() {
               BalloonIcon::Info);
 }
 
-void BlockingEngine::BlockedHistoryItemClick(int index) {
-  if (index < 0 || index >= history_.Count()) return;
-  const std::string address = history_.Entry(index).hint;
-  // A blank address cannot be kept in the run (it would hide the entries after it).
-  if (!IsBlankEntry(address)) {
+void BlockingEngine::BlockedHistoryItemClick(const std::string& address) {
+  // An address that reads back empty cannot be kept in the run (it would hide the entries
+  // after it); one that reads back cut is on the list once its cut form is.
+  if (!ReadsBackEmpty(address)) {
     TIniArray temp(services_.files, ini_path_, kAdSection, kTempWhiteListPrefix);
-    if (temp.IndexOf(address) < 0) {
+    if (temp.IndexOf(EntryAsReadBack(address)) < 0) {
       temp.Add(address);
       page_.TempWhiteList.Append(address);
     }

@@ -62,12 +62,13 @@ class BlockingEngine {
   void ReportBlockedWindow(unsigned long long wparam = 0);
 
   // WM_AD_ADDURL. Appends LastAddUrl to the black list in the file and in the page's view and
-  // shows the balloon. An empty (or blank) or missing LastAddUrl adds nothing and shows nothing.
+  // shows the balloon. A missing LastAddUrl, or one that would read back empty from the file,
+  // adds nothing and shows nothing.
   void AddUrlToBlackList();
 
-  // Click on history entry index (anything else is ignored): the address joins the temporary
+  // Click on a history entry; address is the entry's hint. The address joins the temporary
   // white list (file and view) unless already there, and opens in Internet Explorer.
-  void BlockedHistoryItemClick(int index);
+  void BlockedHistoryItemClick(const std::string& address);
 
   int BlockedTotal() const { return blocked_total_; }
   const BlockedHistoryMenu& Subitem_KilledAd() const { return history_; }

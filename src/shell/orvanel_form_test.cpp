@@ -230,17 +230,8 @@ TEST_F(OrvanelFormTest, TreeShowsPagesAndRunsTheirShowEvents) {
   EXPECT_EQ(Texts(), (std::vector<std::string>{"Failed to get data for 'x'"}));
 }
 
-TEST_F(OrvanelFormTest, TrayCommands) {
-  form.item_dispClick();
-  form.sIconDblClick();
-  EXPECT_TRUE(window.visible);
-  EXPECT_EQ(window.shows, 2);
-  form.ApplicationMinimize();
-  EXPECT_FALSE(window.visible);
-  form.item_dispClick();
-  form.item_hideClick();
-  EXPECT_FALSE(window.visible);
-
+// Showing, restoring and hiding the window are the window layer's own (application_window_test).
+TEST_F(OrvanelFormTest, TrayCommandsStartTheInternetOptionsAndTheSystemInformation) {
   form.item_InetOptClick();
   form.item_SysInfoClick();
   ASSERT_EQ(shell.calls.size(), 2u);
@@ -259,23 +250,6 @@ TEST_F(OrvanelFormTest, ShowingTheWindowReloadsTheCurrentPageWhenItHasAShowEvent
   form.MenuTreeChange(kMenuExtPageIndex);
   form.FormShow();
   EXPECT_EQ(log.lines, (std::vector<std::string>{"shown 5", "shown 5"}));
-}
-
-class FixedHistory : public BlockedWindowHistory {
- public:
-  std::vector<HistoryEntry> entries;
-  std::vector<HistoryEntry> Entries() const override { return entries; }
-};
-
-TEST_F(OrvanelFormTest, BlockedWindowsSubMenuIsDisabledUntilItsFirstEntry) {
-  EXPECT_FALSE(form.icon_menu().BlockedWindowsEnabled());
-  EXPECT_TRUE(form.icon_menu().BlockedWindows().empty());
-  FixedHistory history;
-  form.icon_menu().SetHistory(&history);
-  EXPECT_FALSE(form.icon_menu().BlockedWindowsEnabled());
-  history.entries.push_back({"(1) http://ad.cn/", "http://ad.cn/"});
-  EXPECT_TRUE(form.icon_menu().BlockedWindowsEnabled());
-  EXPECT_EQ(form.icon_menu().BlockedWindows()[0].hint, "http://ad.cn/");
 }
 
 }  // namespace

@@ -53,11 +53,19 @@ class IconMenu {
   void SetHistory(const BlockedWindowHistory* history) { history_ = history; }
 
   const std::array<TrayMenuEntry, 9>& Entries() const { return kIconMenuEntries; }
-  std::vector<HistoryEntry> BlockedWindows() const;
-  bool BlockedWindowsEnabled() const { return !BlockedWindows().empty(); }
+  // The blocked-window entries for the menu being built now, top first. The menu keeps them
+  // while it is open, so they are also what its picks stand for (BlockedWindowAddress).
+  std::vector<HistoryEntry> BlockedWindows();
+  bool BlockedWindowsEnabled() const;
+  // The address of entry index of the menu as last built (its hint), or nullptr. Reports that
+  // arrive while the menu is open change the history, not the menu the user picks from.
+  const std::string* BlockedWindowAddress(int index) const;
 
  private:
+  std::vector<HistoryEntry> Current() const;
+
   const BlockedWindowHistory* history_;
+  std::vector<std::string> shown_addresses_;
 };
 
 // Colours of the menu skin TBSkin1 as red, green, blue (convert before handing them to GDI,

@@ -6,6 +6,7 @@
 
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "harness.h"
@@ -51,6 +52,28 @@ HWND VisibleSheet(HWND main) {
 HWND OpenMenuWindow(DWORD process_id) {
   for (HWND w : FindTopLevelWindows("#32768", process_id))
     if (IsWindowVisible(w)) return w;
+  return nullptr;
+}
+
+// The application window that owns the main window; the taskbar shows its title.
+HWND ApplicationWindowOf(HWND main) { return GetWindow(main, GW_OWNER); }
+
+// Wine's taskbar makes one child button per top-level window, whose id is that window, and
+// shows the buttons of the windows it lists. Other taskbars have no such children.
+std::vector<std::pair<HWND, HWND>> TaskbarButtons() {  // button, window it stands for
+  std::vector<std::pair<HWND, HWND>> buttons;
+  HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+  for (HWND b = taskbar ? GetWindow(taskbar, GW_CHILD) : nullptr; b; b = GetWindow(b, GW_HWNDNEXT)) {
+    HWND stands_for = reinterpret_cast<HWND>(GetWindowLongPtrA(b, GWLP_ID));
+    if (stands_for && IsWindow(stands_for)) buttons.emplace_back(b, stands_for);
+  }
+  return buttons;
+}
+bool HasWindowButtons() { return !TaskbarButtons().empty(); }
+// The shown taskbar button of a window, or nullptr.
+HWND TaskbarButtonOf(HWND window) {
+  for (const auto& [button, stands_for] : TaskbarButtons())
+    if (stands_for == window && IsWindowVisible(button)) return button;
   return nullptr;
 }
 
@@ -101,6 +124,10 @@ class MainWindowE2e : public ::testing::Test {
 TEST_F(MainWindowE2e, TrayClickShowsTheGeneralPageAndMenuHidesAndShows) {
   Sync();
   EXPECT_FALSE(IsWindowVisible(main_));
+  HWND application = ApplicationWindowOf(main_);
+  ASSERT_NE(application, nullptr) << "the main window has no application window as its owner";
+  EXPECT_EQ(WindowText(application), "Tavrosel Orvanel");
+  EXPECT_FALSE(IsWindowVisible(application)) << "a taskbar entry while in the tray";
   TrayMouse(WM_LBUTTONUP);
   ASSERT_TRUE(WaitVisible(true)) << "a click on the tray icon did not show the window";
   HWND sheet = VisibleSheet(main_);
@@ -108,9 +135,47 @@ TEST_F(MainWindowE2e, TrayClickShowsTheGeneralPageAndMenuHidesAndShows) {
   EXPECT_EQ(WindowText(sheet), "gen");
   EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main_; }, kTimeoutMs))
       << "the shown window is not in front";
+  // The taskbar lists the application window, titled with the application title, and not the
+  // main window, which keeps its class and caption.
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(application) != FALSE; }, kTimeoutMs))
+      << "no taskbar entry for the shown window";
+  EXPECT_EQ(ClassOf(main_), kOrvanelClass);
+  EXPECT_EQ(WindowText(main_), kOrvanelCaption);
+  HWND button = nullptr;
+  if (HasWindowButtons()) {
+    EXPECT_TRUE(WaitUntil([&] { return (button = TaskbarButtonOf(application)) != nullptr; },
+                          kTimeoutMs))
+        << "no taskbar button for the application window";
+    EXPECT_EQ(TaskbarButtonOf(main_), nullptr) << "a taskbar button of its own for the main window";
+  }
+  // The screenshot once the button and the window have painted.
+  Screenshot shot;
+  RECT tree{};
+  GetWindowRect(FindWindowExA(main_, nullptr, WC_TREEVIEWA, nullptr), &tree);
+  RECT button_rect{};
+  if (button) GetWindowRect(button, &button_rect);
+  WaitUntil(
+      [&] {
+        if (!CaptureDesktop(&shot)) return false;
+        const COLORREF tree_centre =
+            PixelAt(shot, (tree.left + tree.right) / 2, (tree.top + tree.bottom) / 2);
+        const COLORREF face = PixelAt(shot, button_rect.left + 2, button_rect.top + 2);
+        bool text = !button;
+        for (int x = button_rect.left; button && x < button_rect.right && !text; ++x)
+          if (PixelAt(shot, x, (button_rect.top + button_rect.bottom) / 2) != face) text = true;
+        return tree_centre != RGB(0, 0, 0) && text;
+      },
+      kTimeoutMs);
+  const std::string path = SaveScreenshot(shot, "taskbar_entry");
+  EXPECT_FALSE(path.empty());
+  std::cout << "screenshot: " << path << std::endl;
 
   PostMessageA(main_, WM_COMMAND, kCmdHide, 0);
   EXPECT_TRUE(WaitVisible(false)) << "隐藏窗口 did not hide the window";
+  EXPECT_TRUE(WaitUntil(
+      [&] { return !IsWindowVisible(application) && TaskbarButtonOf(application) == nullptr; },
+      kTimeoutMs))
+      << "the taskbar entry stayed after the window was hidden";
   PostMessageA(main_, WM_COMMAND, kCmdDisp, 0);
   EXPECT_TRUE(WaitVisible(true)) << "显示窗口 did not show the window";
   // A double click shows it as well (and showing a shown window changes nothing).
@@ -151,17 +216,80 @@ TEST_F(MainWindowE2e, TreeEntrySevenShowsTabSheet8) {
   EXPECT_EQ(FindWindowExA(main_, nullptr, WC_TABCONTROLA, nullptr), nullptr);
 }
 
-TEST_F(MainWindowE2e, CloseBoxRunsTheWholeCloseSequence) {
-  Sync();
-  ASSERT_TRUE(KeyExists(kMenuExtCurrentPage)) << "the start-up did not write the context-menu keys";
-  ASSERT_TRUE(KeyExists(kMenuExtLink));
-  TrayMouse(WM_LBUTTONUP);
-  ASSERT_TRUE(WaitVisible(true));
-  // What the close box sends.
-  PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
-  ASSERT_TRUE(EndsWithCodeZero()) << "the close box did not end the program cleanly";
-  EXPECT_FALSE(KeyExists(kMenuExtCurrentPage));
-  EXPECT_FALSE(KeyExists(kMenuExtLink));
+// The close box ends the program after saving the ad page, turning the mouse hook off and
+// removing the context-menu keys; a step that fails (the list file gone, so the save stops
+// with its message) is shown once and the later steps still run. The program's Cravet.dll is
+// a stand-in that records the hook's calls.
+TEST(CloseBox, EndsTheProgramAfterEveryCloseStepAlsoWhenOneFails) {
+  for (const bool list_file_gone : {false, true}) {
+    SCOPED_TRACE(list_file_gone ? "conf\\KillAD.ini removed" : "all steps succeed");
+    EndStrayProcesses();
+    DeleteStartupValue();
+    DeleteSettingsKey();
+    const std::string folder =
+        MakeProgramFolder(list_file_gone ? "CloseBoxWithAFailingStep" : "CloseBox");
+    ASSERT_FALSE(folder.empty());
+    ASSERT_TRUE(CopyFileA((DriverFolder() + "mouse-hook-stand-in\\Cravet.dll").c_str(),
+                          (folder + "Cravet.dll").c_str(), FALSE));
+    const std::string ini = folder + "conf\\KillAD.ini";
+    const std::string hook_log = folder + "mouse_hook_calls.txt";
+    ASSERT_TRUE(WriteFileBytes(ini, "[POPUPAD]\r\nad0=*ads.example*\r\n"));
+    Process program;
+    ASSERT_TRUE(program.Start(folder + "Orvanel.exe"));
+    HWND main = WaitForMainWindow(program.id(), kTimeoutMs);
+    ASSERT_NE(main, nullptr);
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &ignored);
+    ASSERT_TRUE(KeyExists(kMenuExtLink));
+    // Changes behind the page's back, which saving the page undoes.
+    DWORD kill_ad = 12345;
+    ASSERT_TRUE(ReadSettingDword("AllowKillAD", &kill_ad));
+    ASSERT_TRUE(WriteSettingDword("AllowKillAD", 7));
+    ASSERT_TRUE(WriteIniValue(ini, "POPUPAD", "ad0", "*changed-by-hand*"));
+    if (list_file_gone) {
+      ASSERT_TRUE(DeleteFileA(ini.c_str()));
+    }
+
+    PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);  // what the close box sends
+    if (list_file_gone) {
+      HWND box = nullptr;
+      ASSERT_TRUE(WaitUntil(
+          [&] {
+            for (HWND w : FindTopLevelWindows("#32770", program.id()))
+              if (IsWindowVisible(w)) box = w;
+            return box != nullptr;
+          },
+          kTimeoutMs))
+          << "no message box for the failed save";
+      EXPECT_EQ(WindowText(box), "Tavrosel Orvanel");
+      HWND text = FindWindowExA(box, nullptr, "Static", nullptr);
+      while (text && WindowText(text).empty()) text = FindWindowExA(box, text, "Static", nullptr);
+      EXPECT_EQ(text ? WindowText(text) : "", ini + " didn't exists.");
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+    DWORD code = 12345;
+    ASSERT_TRUE(program.WaitForExit(kTimeoutMs, &code)) << "the close box did not end the program";
+    EXPECT_EQ(code, 0u);
+
+    std::string calls;
+    ASSERT_TRUE(ReadFileBytes(hook_log, &calls)) << "the mouse hook library was never called";
+    EXPECT_EQ(calls, "EnableMouseHook " + std::to_string(reinterpret_cast<UINT_PTR>(main)) +
+                         "\r\nDisableMouseHook\r\n");
+    EXPECT_FALSE(KeyExists(kMenuExtCurrentPage));
+    EXPECT_FALSE(KeyExists(kMenuExtLink));
+    DWORD stored = 12345;
+    ASSERT_TRUE(ReadSettingDword("AllowKillAD", &stored));
+    if (list_file_gone) {
+      EXPECT_EQ(stored, 7u) << "the switches are saved after the lists, which failed";
+      EXPECT_FALSE(FileExists(ini)) << "the list file was made again";
+    } else {
+      EXPECT_EQ(stored, kill_ad) << "the ad page's switch was not saved";
+      EXPECT_EQ(IniValue(ini, "POPUPAD", "ad0"), "*ads.example*")
+          << "the ad page's black list was not saved";
+    }
+    EndStrayProcesses();
+    DeleteStartupValue();
+  }
 }
 
 TEST_F(MainWindowE2e, ExitFromTheTrayMenuEndsTheProgramLikeTheCloseBox) {

@@ -19,21 +19,21 @@ HWND WaitForAnyMainWindow(DWORD timeout_ms) {
   return hwnd;
 }
 
+// What the shell sends the window for clicks on its tray icon.
+constexpr UINT kTrayCallback = WM_APP + 1;
+constexpr WPARAM kTrayIconId = 1;
+
 int Show(DWORD timeout_ms) {
   HWND hwnd = WaitForAnyMainWindow(timeout_ms);
   if (!hwnd) return 1;
-  ShowWindow(hwnd, SW_SHOWNORMAL);
-  SetForegroundWindow(hwnd);
+  // As a click on the tray icon shows it (with its taskbar entry).
+  PostMessageA(hwnd, kTrayCallback, kTrayIconId, WM_LBUTTONUP);
   if (!e2e::WaitUntil([&] { return IsWindowVisible(hwnd) != FALSE; }, timeout_ms)) return 1;
   // Let the window paint before anyone takes a picture: a round trip through its queue.
   DWORD_PTR ignored;
   SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeout_ms, &ignored);
   return 0;
 }
-
-// What the shell sends the window for a right click on its tray icon.
-constexpr UINT kTrayCallback = WM_APP + 1;
-constexpr WPARAM kTrayIconId = 1;
 
 int Menu(DWORD timeout_ms) {
   HWND hwnd = WaitForAnyMainWindow(timeout_ms);

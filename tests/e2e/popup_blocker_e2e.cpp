@@ -20,11 +20,10 @@ namespace {
 constexpr DWORD kTimeoutMs = 20000;
 
 constexpr UINT kAdAddUrl = 0x501, kAdScan = 0x502;
-// The tray icon's callback message and id, and the command of the first blocked-window entry.
+// The tray icon's callback message and id, and the command of 显示窗口.
 constexpr UINT kTrayCallback = WM_APP + 1;
 constexpr WPARAM kTrayIconId = 1;
 constexpr WPARAM kCmdDisp = 104;
-constexpr WPARAM kCmdBlockedFirst = 1000;
 
 const char kSection[] = "POPUPAD";
 const char kBlackSheet[] = "黑名单";
@@ -331,6 +330,22 @@ TEST_F(PopupBlockerE2e, AScanClosesExactlyTheBlackListedBrowserWindow) {
       << "the tray menu did not close";
 }
 
+// Opens the tray menu, goes down to "已拦截的窗口", opens it and picks its first entry.
+void PickFirstBlockedWindow(HWND main, DWORD process_id) {
+  ASSERT_TRUE(PostMessageA(main, kTrayCallback, kTrayIconId, WM_RBUTTONUP));
+  std::vector<HWND> menus;
+  ASSERT_TRUE(WaitUntil([&] { return (menus = VisibleMenus(process_id)).size() == 1; }, kTimeoutMs))
+      << "the tray menu did not open";
+  const HWND tray_menu = menus[0];
+  for (int i = 0; i < 5; ++i) PostKey(tray_menu, VK_DOWN);
+  PostKey(tray_menu, VK_RIGHT);
+  ASSERT_TRUE(WaitUntil([&] { return VisibleMenus(process_id).size() == 2; }, kTimeoutMs))
+      << "the blocked-window sub-menu did not open";
+  PostKey(tray_menu, VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return VisibleMenus(process_id).empty(); }, kTimeoutMs))
+      << "the menu did not close on the pick";
+}
+
 TEST_F(PopupBlockerE2e, AReopenedAddressIsWhiteListedUntilTheProgramEnds) {
   ASSERT_TRUE(ShellWindowsServerRegistered()) << "TestShellWindows.dll could not be registered";
   StartProgram();
@@ -346,13 +361,13 @@ TEST_F(PopupBlockerE2e, AReopenedAddressIsWhiteListedUntilTheProgramEnds) {
       [&] { return ReadSettingString("LastBlockURL", &last_block) && last_block == blocked; },
       kTimeoutMs));
 
-  // The first entry of the blocked-window sub-menu, picked (the menu reports picks this way).
-  ASSERT_TRUE(PostMessageA(main_, WM_COMMAND, kCmdBlockedFirst, 0));
+  // The first entry of the blocked-window sub-menu, picked from the keyboard.
+  PickFirstBlockedWindow(main_, program_.id());
   EXPECT_TRUE(WaitForIniValue("temp0", blocked)) << "the address is not on the temporary list";
   EXPECT_TRUE(WaitForListRows(kTempSheet, 1)) << "the page's temporary list did not get it";
   // Picked again: opened again, listed once. The browser gets the address whole, blank and
   // all, as one argument (its address bar shows the blank encoded).
-  ASSERT_TRUE(PostMessageA(main_, WM_COMMAND, kCmdBlockedFirst, 0));
+  PickFirstBlockedWindow(main_, program_.id());
   const std::string shown = "http://ad.doubleclick.net/re%20open?a=1&b=2";
   std::vector<std::string> addresses;
   EXPECT_TRUE(WaitUntil(

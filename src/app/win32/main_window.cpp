@@ -7,6 +7,7 @@
 #include "popup_blocker/ad_messages.h"
 #include "shell/error_display.h"
 #include "shell/tray_menu.h"
+#include "shell/win32/tray_menu_entries.h"
 
 namespace orv {
 
@@ -109,11 +110,17 @@ bool MainWindow::Create() {
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TREEVIEW_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
   if (!RegisterClasses(instance_)) return false;
+  WNDCLASSEXA form{};
+  form.cbSize = sizeof(form);
+  GetClassInfoExA(instance_, kFormClassName, &form);
+  // Without it the program still runs; the taskbar then shows the main window's caption.
+  application_.Create(instance_, kApplicationTitle, form.hIcon, form.hIconSm);
   // Without WS_VISIBLE: it stays hidden until shown from the tray. Outside components post to
   // the window they find by class and caption, so the caption is the final one from the start
   // (the start-up sequence's window set-up writes the same text again).
   return CreateWindowExA(0, kFormClassName, kMainCaption, kStyle, kLeft, kTop, Scale(kWidth),
-                         Scale(kHeight), nullptr, nullptr, instance_, this) != nullptr;
+                         Scale(kHeight), application_.handle(), nullptr, instance_,
+                         this) != nullptr;
 }
 
 int MainWindow::RunMessageLoop() {
@@ -141,6 +148,7 @@ LRESULT CALLBACK MainWindow::WindowProcThunk(HWND hwnd, UINT message, WPARAM wpa
     self->timers_.set_window(hwnd);
     self->mouse_hook_.set_target(hwnd);
     self->tray_.set_owner(hwnd);
+    self->application_.set_main(hwnd);
   } else {
     self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   }
@@ -170,6 +178,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         RefreshPages();
       }
       return 0;
+    case WM_WINDOWPOSCHANGED: {
+      const UINT flags = reinterpret_cast<const WINDOWPOS*>(lparam)->flags;
+      if (flags & SWP_SHOWWINDOW) application_.MainShown(true);
+      if (flags & SWP_HIDEWINDOW) application_.MainShown(false);
+      break;  // the default handling sends WM_SIZE and WM_MOVE
+    }
     case WM_COMMAND:
       OnCommand(wparam, lparam);
       return 0;
@@ -379,15 +393,15 @@ void MainWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
 
 void MainWindow::OnMenuCommand(UINT id) {
   switch (id) {
-    case kCmdInetOpt: form_.item_InetOptClick(); return;
-    case kCmdSysInfo: form_.item_SysInfoClick(); return;
-    case kCmdHide: form_.item_hideClick(); return;
-    case kCmdDisp: form_.item_dispClick(); return;
-    case kCmdExit: form_.item_exitClick(); return;
+    case win32::kCmdInetOpt: form_.item_InetOptClick(); return;
+    case win32::kCmdSysInfo: form_.item_SysInfoClick(); return;
+    case win32::kCmdHide: form_.item_hideClick(); return;
+    case win32::kCmdDisp: form_.item_dispClick(); return;
+    case win32::kCmdExit: form_.item_exitClick(); return;
     default: break;
   }
-  if (id >= kCmdBlockedFirst && id <= kCmdBlockedLast) {
-    app_.BlockedHistoryItemClick(static_cast<int>(id - kCmdBlockedFirst));
+  if (id >= win32::kCmdBlockedFirst && id <= win32::kCmdBlockedLast) {
+    app_.BlockedHistoryItemClick(static_cast<int>(id - win32::kCmdBlockedFirst));
     RefreshPages();
   }
 }
@@ -424,43 +438,10 @@ void MainWindow::OnClose() {
 }
 
 void MainWindow::OpenTrayMenu(POINT at) {
-  if (!menu_) return;
-  menu_->Build(TrayMenuEntries());
+  // An open menu keeps its entries, and the addresses its picks stand for.
+  if (!menu_ || menu_->tracking()) return;
+  menu_->Build(win32::TrayMenuEntries(form_.icon_menu()));
   menu_->Track(at);
-}
-
-std::vector<win32::MenuEntry> MainWindow::TrayMenuEntries() {
-  using win32::MenuEntry;
-  std::vector<MenuEntry> entries;
-  const IconMenu& model = form_.icon_menu();
-  for (const TrayMenuEntry& e : model.Entries()) {
-    const std::string name = e.name;
-    switch (e.kind) {
-      case TrayMenuEntryKind::Separator:
-        entries.push_back(MenuEntry::Separator());
-        break;
-      case TrayMenuEntryKind::SubMenu: {
-        std::vector<MenuEntry> blocked;
-        const std::vector<HistoryEntry> history = model.BlockedWindows();
-        for (size_t i = 0; i < history.size() && kCmdBlockedFirst + i <= kCmdBlockedLast; ++i)
-          blocked.push_back(MenuEntry::Command(static_cast<UINT>(kCmdBlockedFirst + i),
-                                               history[i].caption, history[i].hint));
-        entries.push_back(MenuEntry::SubMenu(e.caption, std::move(blocked), model.BlockedWindowsEnabled()));
-        break;
-      }
-      case TrayMenuEntryKind::Command: {
-        UINT id = name == "item_InetOpt" ? kCmdInetOpt
-                  : name == "item_SysInfo" ? kCmdSysInfo
-                  : name == "item_hide"    ? kCmdHide
-                  : name == "item_disp"    ? kCmdDisp
-                  : name == "item_exit"    ? kCmdExit
-                                           : 0u;
-        entries.push_back(MenuEntry::Command(id, e.caption));
-        break;
-      }
-    }
-  }
-  return entries;
 }
 
 // ---- AppWindow ----
@@ -471,13 +452,11 @@ void MainWindow::PostToSelf(unsigned message, unsigned long long wparam) {
 
 void MainWindow::ShowAndRestore() {
   restoring_ = true;
-  ShowWindow(hwnd_, SW_SHOW);
-  ShowWindow(hwnd_, SW_RESTORE);
+  application_.ShowMain();
   restoring_ = false;
-  SetForegroundWindow(hwnd_);
 }
 
-void MainWindow::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+void MainWindow::Hide() { application_.HideMain(); }
 
 void MainWindow::Close() {
   // Posted, so the shut-down sequence never runs inside the handler (or menu) that asked.

@@ -3,7 +3,8 @@
 // notice line, the tray icon and its menu. It owns the Windows services and the application
 // (OrvanelApp), hands every event to it and shows what it says. The pages' controls are their
 // views' (page_views.h), built on the sheets at creation. Outside components find the window by
-// class name and caption, both final from the window's creation to its end.
+// class name and caption, both final from the window's creation to its end. It is owned by the
+// application window, whose title is the program's entry in the taskbar.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -25,24 +26,13 @@
 #include "platform/win32/win32_timers.h"
 #include "app/orvanel_app.h"
 #include "shell/orvanel_form.h"
+#include "shell/win32/application_window.h"
 #include "shell/win32/gdi_objects.h"
 #include "shell/win32/page_view.h"
 #include "shell/win32/skinned_menu.h"
 #include "shell/win32/tray_icon.h"
 
 namespace orv {
-
-// WM_COMMAND ids of the tray menu (lParam 0). Entry i of the blocked-window sub-menu (top
-// first) is kCmdBlockedFirst + i.
-enum TrayCommand : UINT {
-  kCmdInetOpt = 101,
-  kCmdSysInfo = 102,
-  kCmdHide = 103,
-  kCmdDisp = 104,
-  kCmdExit = 105,
-  kCmdBlockedFirst = 1000,
-  kCmdBlockedLast = 1999,
-};
 
 // Window property set once the start-up sequence has run (whatever it reported): from then on
 // the window handles its messages. Tools that start the program wait for it.
@@ -95,9 +85,10 @@ class MainWindow : public AppWindow {
   void OnTreeSelectionChanged(HTREEITEM item);
   void OnClose();
   void OpenTrayMenu(POINT at);
-  std::vector<win32::MenuEntry> TrayMenuEntries();
 
   HINSTANCE instance_;
+  // Owns the main window; made first and gone last.
+  win32::ApplicationWindow application_;
   HWND hwnd_ = nullptr;
   int dpi_ = 96;
 

@@ -40,8 +40,24 @@ bool MemoryFileSystem::ReadFile(const std::string& path, std::string* bytes) {
   return true;
 }
 
+void MemoryFileSystem::RemoveReplaceLeftovers(const std::string& path) {
+  const std::string key = Normalize(path);
+  const size_t name_start = FileNameStart(key);
+  const std::string folder = key.substr(0, name_start);
+  const std::string name = key.substr(name_start);
+  for (auto it = files_.lower_bound(folder); it != files_.end() &&
+                                             it->first.compare(0, folder.size(), folder) == 0;) {
+    if (IsReplaceTemporaryName(name, it->first.substr(folder.size()))) {
+      it = files_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
 bool MemoryFileSystem::WriteFileAtomically(const std::string& path, const std::string& bytes) {
   ++write_calls_;
+  RemoveReplaceLeftovers(path);
   if (write_fault_.Hit()) return false;
   Entry& entry = files_[Normalize(path)];
   if (entry.read_only) return false;

@@ -14,6 +14,8 @@ class MemoryFileSystem : public FileSystem {
   bool FileExists(const std::string& path) override;
   bool ReadFile(const std::string& path, std::string* bytes) override;
   bool WriteFileAtomically(const std::string& path, const std::string& bytes) override;
+  // The in-memory replace leaves nothing behind, but files put there by a test are removed.
+  void RemoveReplaceLeftovers(const std::string& path) override;
 
   // Test helpers: put, look at and remove files without counting as calls.
   void SetFile(const std::string& path, const std::string& bytes);

@@ -40,8 +40,7 @@ bool WriteAll(HANDLE h, const std::string& bytes) {
 
 std::string TempNameBeside(const std::string& path) {
   static std::atomic<unsigned> counter{0};
-  return path + ".~" + std::to_string(GetCurrentProcessId()) + "-" +
-         std::to_string(++counter) + ".tmp";
+  return ReplaceTemporaryName(path, GetCurrentProcessId(), ++counter);
 }
 
 // Moves temp over path. A reader that does not share deletion (GetPrivateProfileString, as the
@@ -90,7 +89,25 @@ bool Win32FileSystem::ReadFile(const std::string& path, std::string* bytes) {
   return true;
 }
 
+void Win32FileSystem::RemoveReplaceLeftovers(const std::string& path) {
+  const size_t name_start = FileNameStart(path);
+  const std::string folder = path.substr(0, name_start);
+  const std::string name = path.substr(name_start);
+  if (name.empty()) return;
+  WIN32_FIND_DATAA found;
+  // The pattern also matches short (8.3) names and longer extensions: each long name is checked.
+  HANDLE find = FindFirstFileA((path + ".~*.tmp").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    if (IsReplaceTemporaryName(name, found.cFileName))
+      DeleteFileA((folder + found.cFileName).c_str());  // one still held open stays: no harm
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+}
+
 bool Win32FileSystem::WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  RemoveReplaceLeftovers(path);
   const DWORD attributes = GetFileAttributesA(path.c_str());
   // MoveFileEx would replace a read-only file under Wine; Windows refuses. Refuse everywhere.
   if (attributes != INVALID_FILE_ATTRIBUTES &&

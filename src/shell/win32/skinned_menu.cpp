@@ -124,16 +124,52 @@ LRESULT CALLBACK MenuCreateHook(int code, WPARAM wparam, LPARAM lparam) {
   return CallNextHookEx(g_create_hook, code, wparam, lparam);
 }
 
-// Installs the frame painter for the menus opened during one Track call.
+// ---- the pressed entry ----
+// The menu's own loop takes the mouse messages and redraws nothing when a button goes down on
+// the entry already highlighted; its message filter sees them, and repaints the open menus so
+// that the entry shows pressed (drawing reads the button state).
+
+HHOOK g_filter_hook = nullptr;
+
+BOOL CALLBACK InvalidateMenuWindow(HWND hwnd, LPARAM) {
+  if (IsMenuWindow(hwnd) && IsWindowVisible(hwnd)) InvalidateRect(hwnd, nullptr, FALSE);
+  return TRUE;
+}
+
+LRESULT CALLBACK MenuFilterHook(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == MSGF_MENU) {
+    switch (reinterpret_cast<const MSG*>(lparam)->message) {
+      case WM_LBUTTONDOWN:
+      case WM_LBUTTONUP:
+      case WM_RBUTTONDOWN:
+      case WM_RBUTTONUP:
+        EnumThreadWindows(GetCurrentThreadId(), InvalidateMenuWindow, 0);
+        break;
+      default:
+        break;
+    }
+  }
+  return CallNextHookEx(g_filter_hook, code, wparam, lparam);
+}
+
+bool MouseButtonDown() {
+  return GetKeyState(VK_LBUTTON) < 0 || GetKeyState(VK_RBUTTON) < 0;
+}
+
+// Installs the frame painter and the pressed-entry repaint for the menus opened during one
+// Track call.
 class FramePainterScope {
  public:
   explicit FramePainterScope(const MenuSkin* skin) {
     g_frame_skin = skin;
     g_create_hook = SetWindowsHookExA(WH_CALLWNDPROC, MenuCreateHook, nullptr, GetCurrentThreadId());
+    g_filter_hook = SetWindowsHookExA(WH_MSGFILTER, MenuFilterHook, nullptr, GetCurrentThreadId());
   }
   FramePainterScope(const FramePainterScope&) = delete;
   FramePainterScope& operator=(const FramePainterScope&) = delete;
   ~FramePainterScope() {
+    if (g_filter_hook) UnhookWindowsHookEx(g_filter_hook);
+    g_filter_hook = nullptr;
     if (g_create_hook) UnhookWindowsHookEx(g_create_hook);
     g_create_hook = nullptr;
     g_frame_skin = nullptr;
@@ -197,6 +233,10 @@ HMENU SkinnedMenu::Fill(const std::vector<MenuEntry>& entries) {
     mii.cbSize = sizeof(mii);
     mii.fMask = MIIM_FTYPE | MIIM_DATA | MIIM_STATE | MIIM_ID;
     mii.fType = MFT_OWNERDRAW;
+    if (e.kind != MenuEntry::Kind::Separator) {
+      mii.fMask |= MIIM_STRING;
+      mii.dwTypeData = const_cast<char*>(items_.back().caption.c_str());
+    }
     mii.dwItemData = reinterpret_cast<ULONG_PTR>(&items_.back());
     mii.fState = e.enabled ? MFS_ENABLED : MFS_DISABLED;
     mii.wID = e.id;
@@ -299,7 +339,7 @@ void SkinnedMenu::Draw(const DRAWITEMSTRUCT* dis) {
   if (selected) {
     RECT sel = r;
     InflateRect(&sel, -1, 0);
-    FillSolid(dc, sel, skin_.selected_fill);
+    FillSolid(dc, sel, MouseButtonDown() ? skin_.pressed_fill : skin_.selected_fill);
     FrameSolid(dc, sel, GetSysColor(COLOR_HIGHLIGHT));
   }
   COLORREF text_colour = disabled   ? GetSysColor(COLOR_GRAYTEXT)

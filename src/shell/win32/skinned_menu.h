@@ -1,25 +1,32 @@
 #pragma once
 // The tray's popup menu, drawn by the program in the tool-bar skin's colours: owner-drawn
-// items, a gradient strip on the left, a flat one-pixel border, and a tool tip that shows an
-// entry's hint (the full address of a blocked window) while the entry is highlighted.
+// items (their captions also set as the items' text, for the keyboard and screen readers), a
+// gradient strip on the left, a flat one-pixel border, the highlighted entry in the pressed
+// colour while a mouse button is held on it, and a tool tip that shows an entry's hint (the full
+// address of a blocked window) while the entry is highlighted.
 #include <windows.h>
 
 #include <deque>
 #include <string>
 #include <vector>
 
+#include "shell/tray_menu.h"
 #include "shell/win32/gdi_objects.h"
 
 namespace orv::win32 {
 
-// Colours of the skin, as COLORREF.
+constexpr COLORREF ToColorRef(SkinColour c) { return RGB(c.red, c.green, c.blue); }
+
+// Colours of the skin as GDI takes them: the tray menu's skin (shell/tray_menu.h).
 struct MenuSkin {
-  COLORREF background = RGB(0xF9, 0xF8, 0xF7);
-  COLORREF strip_from = RGB(0xDB, 0xD8, 0xD1);
-  COLORREF strip_to = RGB(0xF4, 0xF3, 0xF1);
-  COLORREF border = RGB(0x66, 0x66, 0x66);
-  COLORREF separator = RGB(0x93, 0x93, 0x93);
-  COLORREF selected_fill = RGB(0xB6, 0xBD, 0xD2);
+  COLORREF background = ToColorRef(kSkinPopupBackground);
+  COLORREF strip_from = ToColorRef(kSkinPopupGradientFrom);
+  COLORREF strip_to = ToColorRef(kSkinPopupGradientTo);
+  COLORREF border = ToColorRef(kSkinBorder);
+  COLORREF separator = ToColorRef(kSkinSeparator);
+  COLORREF selected_fill = ToColorRef(kSkinSelectedFill);
+  // The highlighted entry while a mouse button is held down on it.
+  COLORREF pressed_fill = ToColorRef(kSkinPressed);
 };
 
 // One entry of the menu as the window layer builds it.

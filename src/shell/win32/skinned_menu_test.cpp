@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/win32/tray_menu_entries.h"
+
 #include <vector>
 
 namespace orv::win32 {
@@ -20,18 +22,13 @@ class HiddenWindow {
   HWND hwnd_;
 };
 
-// The tray menu's shape: two commands, separator, two commands, separator, sub-menu,
-// separator, exit.
-std::vector<MenuEntry> TrayEntries(std::vector<MenuEntry> blocked) {
-  bool any = !blocked.empty();
-  return {MenuEntry::Command(101, "Internet 选项"), MenuEntry::Command(102, "系统信息"),
-          MenuEntry::Separator(),
-          MenuEntry::Command(103, "隐藏窗口"), MenuEntry::Command(104, "显示窗口"),
-          MenuEntry::Separator(),
-          MenuEntry::SubMenu("已拦截的窗口", std::move(blocked), any),
-          MenuEntry::Separator(),
-          MenuEntry::Command(105, "退出")};
-}
+// The tray menu's skin as the program must draw it.
+constexpr COLORREF kBackground = RGB(0xF9, 0xF8, 0xF7);
+constexpr COLORREF kStripFrom = RGB(0xDB, 0xD8, 0xD1);
+constexpr COLORREF kStripTo = RGB(0xF4, 0xF3, 0xF1);
+constexpr COLORREF kSeparator = RGB(0x93, 0x93, 0x93);
+constexpr COLORREF kSelectedFill = RGB(0xB6, 0xBD, 0xD2);
+constexpr COLORREF kPressedFill = RGB(0x9D, 0xA8, 0xC4);
 
 MENUITEMINFOA ItemInfo(HMENU menu, int pos) {
   MENUITEMINFOA mii{};
@@ -41,38 +38,62 @@ MENUITEMINFOA ItemInfo(HMENU menu, int pos) {
   return mii;
 }
 
-TEST(SkinnedMenu, BuildsOwnerDrawnEntriesInOrder) {
+TEST(SkinnedMenu, TheTrayMenuHasItsNineEntriesInOrderAndTheEmptySubMenuDisabled) {
+  enum Kind { kCommand, kSeparator, kSubMenu };
+  const struct {
+    Kind kind;
+    const char* caption;
+    UINT id;  // what a pick sends the window (the end-to-end driver sends these too)
+  } expected[] = {
+      {kCommand, "Internet 选项", 101}, {kCommand, "系统信息", 102}, {kSeparator, "", 0},
+      {kCommand, "隐藏窗口", 103},      {kCommand, "显示窗口", 104}, {kSeparator, "", 0},
+      {kSubMenu, "已拦截的窗口", 0},     {kSeparator, "", 0},         {kCommand, "退出", 105},
+  };
   HiddenWindow owner;
+  IconMenu model;  // no blocked window yet
   SkinnedMenu menu(owner.hwnd());
-  menu.Build(TrayEntries({}));
+  menu.Build(TrayMenuEntries(model));
   HMENU h = menu.handle();
   ASSERT_EQ(GetMenuItemCount(h), 9);
-  const std::vector<UINT> ids{101, 102, 0, 103, 104, 0, 0, 0, 105};
   for (int i = 0; i < 9; ++i) {
+    SCOPED_TRACE(i);
     MENUITEMINFOA mii = ItemInfo(h, i);
-    EXPECT_TRUE(mii.fType & MFT_OWNERDRAW) << i;
-    EXPECT_NE(mii.dwItemData, 0u) << i;
-    const bool separator = i == 2 || i == 5 || i == 7;
-    EXPECT_EQ((mii.fType & MFT_SEPARATOR) != 0, separator) << i;
-    if (i != 6) {
-      EXPECT_EQ(mii.wID, ids[i]) << i;
+    EXPECT_TRUE(mii.fType & MFT_OWNERDRAW);
+    EXPECT_NE(mii.dwItemData, 0u);
+    EXPECT_EQ((mii.fType & MFT_SEPARATOR) != 0, expected[i].kind == kSeparator);
+    EXPECT_EQ(mii.hSubMenu != nullptr, expected[i].kind == kSubMenu);
+    char text[64] = {};
+    GetMenuStringA(h, i, text, sizeof(text), MF_BYPOSITION);
+    EXPECT_STREQ(text, expected[i].caption);
+    if (expected[i].kind == kCommand) {
+      EXPECT_EQ(mii.wID, expected[i].id);
+      EXPECT_FALSE(mii.fState & MFS_DISABLED);
+    }
+    if (expected[i].kind == kSubMenu) {
+      EXPECT_EQ(GetMenuItemCount(mii.hSubMenu), 0);
+      EXPECT_TRUE(mii.fState & MFS_DISABLED);
     }
   }
-  // The sub-menu of blocked windows exists, is empty and disabled.
-  MENUITEMINFOA sub = ItemInfo(h, 6);
-  ASSERT_NE(sub.hSubMenu, nullptr);
-  EXPECT_EQ(GetMenuItemCount(sub.hSubMenu), 0);
-  EXPECT_TRUE(sub.fState & MFS_DISABLED);
 }
+
+// Two blocked windows, as the blocking engine's history lists them.
+class TwoBlockedWindows : public BlockedWindowHistory {
+ public:
+  std::vector<HistoryEntry> Entries() const override {
+    return {{"(2) http://a.example/", "http://a.example/"}, {"(1) http://b.example/", "http://b.example/"}};
+  }
+};
 
 TEST(SkinnedMenu, BlockedWindowsEnableTheSubMenuAndRebuildReplacesTheMenu) {
   HiddenWindow owner;
+  IconMenu model;
   SkinnedMenu menu(owner.hwnd());
-  menu.Build(TrayEntries({}));
+  menu.Build(TrayMenuEntries(model));
   HMENU first = menu.handle();
   HMENU first_sub = ItemInfo(first, 6).hSubMenu;
-  menu.Build(TrayEntries({MenuEntry::Command(1000, "(2) http://a.example/", "http://a.example/"),
-                          MenuEntry::Command(1001, "(1) http://b.example/", "http://b.example/")}));
+  TwoBlockedWindows history;
+  model.SetHistory(&history);
+  menu.Build(TrayMenuEntries(model));
   EXPECT_FALSE(IsMenu(first));
   EXPECT_FALSE(IsMenu(first_sub));
   MENUITEMINFOA sub = ItemInfo(menu.handle(), 6);
@@ -81,6 +102,12 @@ TEST(SkinnedMenu, BlockedWindowsEnableTheSubMenuAndRebuildReplacesTheMenu) {
   ASSERT_EQ(GetMenuItemCount(sub.hSubMenu), 2);
   EXPECT_EQ(GetMenuItemID(sub.hSubMenu, 0), 1000u);
   EXPECT_EQ(GetMenuItemID(sub.hSubMenu, 1), 1001u);
+  char text[64] = {};
+  GetMenuStringA(sub.hSubMenu, 1, text, sizeof(text), MF_BYPOSITION);
+  EXPECT_STREQ(text, "(1) http://b.example/");
+  // A pick of the second entry stands for its address, as built.
+  ASSERT_NE(model.BlockedWindowAddress(1), nullptr);
+  EXPECT_EQ(*model.BlockedWindowAddress(1), "http://b.example/");
 }
 
 // Draws one entry of the menu into a 32-bit bitmap and reads pixels back.
@@ -148,12 +175,12 @@ class SkinnedMenuDrawing : public ::testing::Test {
     HDC screen = GetDC(nullptr);
     dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
-    menu_.Build(TrayEntries({}));
+    menu_.Build(TrayMenuEntries(model_));
   }
   int Scaled(int px) const { return MulDiv(px, dpi_, 96); }
   HiddenWindow owner_;
+  IconMenu model_;
   SkinnedMenu menu_{owner_.hwnd()};
-  MenuSkin skin_;
   int dpi_ = 96;
 };
 
@@ -164,28 +191,39 @@ TEST_F(SkinnedMenuDrawing, PlainEntryHasTheStripAndTheBackground) {
   EXPECT_GE(item.height(), Scaled(22));
   EXPECT_GT(item.measured_width(), Scaled(24 + 8 + 24));
   const int mid = item.height() / 2;
-  EXPECT_EQ(item.At(0, mid), skin_.strip_from);
-  EXPECT_EQ(item.At(Scaled(24) - 1, mid), skin_.strip_to);
-  EXPECT_EQ(item.At(195, mid), skin_.background);  // right of the caption
+  EXPECT_EQ(item.At(0, mid), kStripFrom);
+  EXPECT_EQ(item.At(Scaled(24) - 1, mid), kStripTo);
+  EXPECT_EQ(item.At(195, mid), kBackground);  // right of the caption
 }
 
-TEST_F(SkinnedMenuDrawing, SelectedEntryIsFilledAndFramedInTheHighlightColour) {
-  DrawnItem item(menu_, 3, ODS_SELECTED);
-  const int mid = item.height() / 2;
-  EXPECT_EQ(item.At(195, mid), skin_.selected_fill);
-  EXPECT_EQ(item.At(100, 0), GetSysColor(COLOR_HIGHLIGHT));
-  EXPECT_EQ(item.At(1, mid), GetSysColor(COLOR_HIGHLIGHT));
-  EXPECT_EQ(item.At(100, item.height() - 1), GetSysColor(COLOR_HIGHLIGHT));
+// Held down: the pressed colour, else the selected fill; framed in the highlight colour.
+TEST_F(SkinnedMenuDrawing, SelectedEntryIsFilledPressedWhileAButtonIsDownAndFramed) {
+  BYTE keys[256] = {};
+  ASSERT_TRUE(GetKeyboardState(keys));
+  const BYTE saved = keys[VK_LBUTTON];
+  for (const bool down : {false, true}) {
+    SCOPED_TRACE(down ? "button down" : "button up");
+    keys[VK_LBUTTON] = down ? 0x80 : 0;
+    ASSERT_TRUE(SetKeyboardState(keys));
+    DrawnItem item(menu_, 3, ODS_SELECTED);
+    const int mid = item.height() / 2;
+    EXPECT_EQ(item.At(195, mid), down ? kPressedFill : kSelectedFill);
+    EXPECT_EQ(item.At(100, 0), GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_EQ(item.At(1, mid), GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_EQ(item.At(100, item.height() - 1), GetSysColor(COLOR_HIGHLIGHT));
+  }
+  keys[VK_LBUTTON] = saved;
+  SetKeyboardState(keys);
 }
 
 TEST_F(SkinnedMenuDrawing, SeparatorIsAThinLineRightOfTheStrip) {
   DrawnItem item(menu_, 2, 0);
   EXPECT_EQ(item.height(), Scaled(7));
   const int mid = item.height() / 2;
-  EXPECT_EQ(item.At(150, mid), skin_.separator);
-  EXPECT_EQ(item.At(150, mid - 1), skin_.background);
-  EXPECT_EQ(item.At(150, mid + 1), skin_.background);
-  EXPECT_EQ(item.At(0, mid), skin_.strip_from);  // the strip runs through separators
+  EXPECT_EQ(item.At(150, mid), kSeparator);
+  EXPECT_EQ(item.At(150, mid - 1), kBackground);
+  EXPECT_EQ(item.At(150, mid + 1), kBackground);
+  EXPECT_EQ(item.At(0, mid), kStripFrom);  // the strip runs through separators
 }
 
 TEST_F(SkinnedMenuDrawing, OtherOwnerDrawnControlsAreNotTheMenus) {

@@ -143,13 +143,18 @@ void Win32TrayIcon::OpenPopup() {
 
 void Win32TrayIcon::ShowBalloon(const std::string& title, const std::string& text,
                                 BalloonIcon icon, unsigned timeout_ms) {
-  if (record_size_ == NOTIFYICONDATAA_V1_SIZE || !added_) return;  // no balloon fields
+  SendBalloon(title, text, icon, timeout_ms);
+}
+
+bool Win32TrayIcon::SendBalloon(const std::string& title, const std::string& text,
+                                BalloonIcon icon, unsigned timeout_ms) {
+  if (record_size_ == NOTIFYICONDATAA_V1_SIZE || !added_) return false;  // no balloon fields
   NOTIFYICONDATAA data = Record(NIF_INFO);
   CopyToField(text, data.szInfo, 256);        // at most 255 bytes
   CopyToField(title, data.szInfoTitle, 64);   // at most 63 bytes
   data.uTimeout = timeout_ms;
   data.dwInfoFlags = BalloonIconFlag(icon);
-  Shell_NotifyIconA(NIM_MODIFY, &data);
+  return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
 }  // namespace orv::win32

@@ -56,6 +56,9 @@ class Win32TrayIcon : public TrayIcon {
 
   void ShowBalloon(const std::string& title, const std::string& text, BalloonIcon icon,
                    unsigned timeout_ms) override;
+  // The same; true when the shell took the balloon (never without the icon or its fields).
+  bool SendBalloon(const std::string& title, const std::string& text, BalloonIcon icon,
+                   unsigned timeout_ms);
 
  private:
   NOTIFYICONDATAA Record(UINT flags) const;
