@@ -180,6 +180,8 @@ TEST_F(OrvanelAppTest, InventoryPagesReloadWhenChosenAndWhenTheWindowIsShownOnTh
     RegKey::Open(registry, RegRoot::CurrentUser, kRunListKey, true).WriteString(x, "");
     app.form().FormShow();  // the window shown from the tray with the page current
     EXPECT_EQ(c.page.list().size(), shown + 1);
+  }
+}
 
 TEST_F(OrvanelAppTest, APickOpensTheAddressTheMenuShowedWhateverArrivedSince) {
   app.form().FormCreate();
