@@ -157,13 +157,19 @@ TEST_F(MainWindowE2e, TrayClickShowsTheGeneralPageAndMenuHidesAndShows) {
   WaitUntil(
       [&] {
         if (!CaptureDesktop(&shot)) return false;
-        const COLORREF tree_centre =
-            PixelAt(shot, (tree.left + tree.right) / 2, (tree.top + tree.bottom) / 2);
+        // The tree's entries have drawn their dark text, and the page area is no longer black.
+        bool tree_text = false;
+        for (int y = tree.top + 4; y < tree.top + 40 && y < shot.height && !tree_text; ++y)
+          for (int x = tree.left + 4; x < tree.right - 4 && x < shot.width && !tree_text; ++x) {
+            const COLORREF c = PixelAt(shot, x, y);
+            tree_text = GetRValue(c) < 0x40 && GetGValue(c) < 0x40 && GetBValue(c) < 0x40;
+          }
+        const COLORREF page = PixelAt(shot, tree.right + 100, (tree.top + tree.bottom) / 2);
         const COLORREF face = PixelAt(shot, button_rect.left + 2, button_rect.top + 2);
         bool text = !button;
         for (int x = button_rect.left; button && x < button_rect.right && !text; ++x)
           if (PixelAt(shot, x, (button_rect.top + button_rect.bottom) / 2) != face) text = true;
-        return tree_centre != RGB(0, 0, 0) && text;
+        return tree_text && page != RGB(0, 0, 0) && text;
       },
       kTimeoutMs);
   const std::string path = SaveScreenshot(shot, "taskbar_entry");
