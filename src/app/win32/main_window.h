@@ -44,10 +44,6 @@ enum TrayCommand : UINT {
   kCmdBlockedLast = 1999,
 };
 
-// Window property set once the start-up sequence has run (whatever it reported): from then on
-// the window handles its messages. Tools that start the program wait for it.
-inline constexpr char kStartedProperty[] = "OrvanelStarted";
-
 class MainWindow : public AppWindow {
  public:
   // exe_path: the executable's full path, from which the program folder is made.
