@@ -42,7 +42,9 @@ std::string SchemeOf(const std::string& address) {
 }  // namespace
 
 std::vector<UrlShortcut> BuiltInShortcuts() {
-  return {{"tavrosel", MakerHomePage()}, {"tv", MakerHomePage()}};
+  std::vector<UrlShortcut> shortcuts;
+  for (const char* name : kBuiltInShortcutNames) shortcuts.push_back({name, MakerHomePage()});
+  return shortcuts;
 }
 
 std::string BareShortName(const std::string& address) {
@@ -64,7 +66,7 @@ std::vector<UrlShortcut> LoadUrlShortcuts(FileSystem& files, const std::string& 
   if (!ini.ReadOk()) return shortcuts;
   const std::vector<std::string> names = ini.ReadRun(kUrlShortcutSection, kShortcutNamePrefix);
   const std::vector<std::string> addresses =
-      ini.ReadRun(kUrlShortcutSection, kShortcutAddressPrefix);
+      ini.ReadRun(kUrlShortcutSection, kShortcutUrlPrefix);
   for (size_t i = 0; i < names.size() && i < addresses.size(); ++i)
     shortcuts.push_back({names[i], addresses[i]});
   return shortcuts;

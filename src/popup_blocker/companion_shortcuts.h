@@ -8,21 +8,15 @@
 
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "shell/url_shortcut_file.h"
 
 namespace orv {
-
-// The shortcut file: section "UrlShortcut", short names in the run s0, s1, ..., their addresses
-// in the run v0, v1, ... (the i-th name pairs with the i-th address).
-inline constexpr char kUrlShortcutIniName[] = "conf\\urlShortcut.ini";
-inline constexpr char kUrlShortcutSection[] = "UrlShortcut";
-inline constexpr char kShortcutNamePrefix[] = "s";
-inline constexpr char kShortcutAddressPrefix[] = "v";
 
 struct UrlShortcut {
   std::string name, address;
 };
 
-// "tavrosel" and "tv", both leading to the maker's home page; never stored in the file.
+// The built-in names (kBuiltInShortcutNames), each leading to the maker's home page.
 std::vector<UrlShortcut> BuiltInShortcuts();
 
 // The short name an address stands for, or "" when it is none. A short name is the host of an
