@@ -7,7 +7,6 @@ namespace orv {
 
 namespace {
 
-const char kBuiltInNames[kBuiltInShortcuts][9] = {"tavrosel", "tv"};
 const char kDeleteQuestion[] = "你想删除所选的快捷网址吗？";
 const char kDeleteCaption[] = "确认删除";
 const char kEnterNameText[] = "请输入快捷名称";
@@ -26,7 +25,7 @@ void UrlShortcutPage::TabSheet10Show() {
   TIniArray names(files_, ini_path_, kUrlShortcutSection, kShortcutNamePrefix);
   TIniArray urls(files_, ini_path_, kUrlShortcutSection, kShortcutUrlPrefix);
   CheckList rows;
-  for (const char* name : kBuiltInNames) rows.Append({"", name, MakerHomePage()});
+  for (const char* name : kBuiltInShortcutNames) rows.Append({"", name, MakerHomePage()});
   // A short name without an address (a file edited by hand) shows an empty address.
   for (int i = 0; i < names.Count(); ++i)
     rows.Append({std::to_string(i + 1), names.Items()[i],

@@ -8,15 +8,11 @@
 #include "maintenance/check_list.h"
 #include "platform/files.h"
 #include "platform/message_boxes.h"
+#include "shell/url_shortcut_file.h"
 
 namespace orv {
 
-inline constexpr char kUrlShortcutIniName[] = "conf\\urlShortcut.ini";  // in the program folder
-inline constexpr char kUrlShortcutSection[] = "UrlShortcut";
-inline constexpr char kShortcutNamePrefix[] = "s";
-inline constexpr char kShortcutUrlPrefix[] = "v";
 inline constexpr char kShortcutHeading[] = "在IE的地址栏输入下列的快捷名称即可访问对应的网址";
-inline constexpr int kBuiltInShortcuts = 2;  // "tavrosel" and "tv", the first two rows
 
 // UrlShortcut's columns.
 enum ShortcutColumn : int { kShortcutNumber = 0, kShortcutName = 1, kShortcutUrl = 2 };

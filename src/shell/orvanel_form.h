@@ -27,6 +27,11 @@ inline constexpr char kMutexName[] = "TVOrvanel";
 inline constexpr char kFormClassName[] = "TOrvanelForm";
 inline constexpr char kDesignCaption[] = "岚澄欧凡诺";
 inline constexpr char kMainCaption[] = "岚澄欧凡诺 V1.2";
+// Window property of the main window, set once its start-up sequence has run (whatever it
+// reported) and removed when the window is destroyed: while it is there the window handles its
+// messages. Tools that start the program wait for it; the companions post only to a window
+// that carries it.
+inline constexpr char kStartedProperty[] = "OrvanelStarted";
 inline constexpr int kFontPoints = 9;
 
 struct PageInfo {

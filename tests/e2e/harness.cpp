@@ -113,6 +113,7 @@ std::string MakeProgramFolder(const std::string& name) {
   DeleteTree(base + name);
   if (!CopyFiles(DriverFolder(), dir, "Orvanel.exe", false) ||
       !CopyFiles(DriverFolder(), dir, "*.dll", false) ||
+      !CopyFiles(DriverFolder(), dir, "*.htm", false) ||
       !CopyFiles(DriverFolder() + "conf\\", dir + "conf\\", "*", true))
     return std::string();
   return dir;

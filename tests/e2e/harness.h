@@ -26,8 +26,8 @@ bool EnterShellDesktop();
 // Folder of the running driver, with a trailing backslash; Orvanel.exe and conf\ are there.
 std::string DriverFolder();
 
-// Makes an empty copy of the delivered program for one test: Orvanel.exe, the DLLs beside it
-// and conf\, under <driver folder>e2e-programs\<name>\. Returns the new folder (trailing "\").
+// Makes an empty copy of the delivered program for one test: Orvanel.exe, the DLLs and the
+// pages (*.htm) beside it and conf\, under <driver folder>e2e-programs\<name>\. Returns the new folder (trailing "\").
 std::string MakeProgramFolder(const std::string& name);
 
 // Ends what a test may leave behind: Orvanel.exe (each first given up to 10 s to finish its

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "browser_side.h"
 #include "harness.h"
 
 namespace e2e {
@@ -30,48 +31,6 @@ const char kBlackSheet[] = "黑名单";
 const char kTempSheet[] = "临时白名单";
 const char kAddCaption[] = "增加";
 const char kNewItem[] = "New Item";
-
-// Points the prefix's ShellWindows class at the test server beside the driver, once per run,
-// the way an installer would: RegSvr32 /s, waited for, exit code 0.
-bool ShellWindowsServerRegistered() {
-  static const bool registered = [] {
-    const std::string command =
-        "regsvr32.exe /s \"" + DriverFolder() + "TestShellWindows.dll\"";
-    DWORD code = 12345;
-    const bool ended = RunAndWait(command, 30000, &code);
-    if (!ended || code != 0)
-      std::cerr << command << (ended ? " ended with " + std::to_string(code) : " did not end")
-                << std::endl;
-    return ended && code == 0;
-  }();
-  return registered;
-}
-
-// Hidden top-level windows of the browser frame class, owned by the driver's thread (which must
-// pump its messages for them to close) and destroyed with this object.
-class BrowserFrames {
- public:
-  BrowserFrames() { EXPECT_TRUE(RegisterBrowserFrameClass()); }
-  ~BrowserFrames() {
-    for (HWND frame : frames_)
-      if (IsWindow(frame)) DestroyWindow(frame);
-    PumpMessages();
-  }
-  BrowserFrames(const BrowserFrames&) = delete;
-  BrowserFrames& operator=(const BrowserFrames&) = delete;
-
-  // A frame whose title is its address (no address bar).
-  HWND Open(const std::string& address) {
-    HWND frame = CreateWindowExA(0, "IEFrame", address.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 300,
-                                 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    EXPECT_NE(frame, nullptr) << "cannot create a browser frame for " << address;
-    if (frame) frames_.push_back(frame);
-    return frame;
-  }
-
- private:
-  std::vector<HWND> frames_;
-};
 
 class PopupBlockerE2e : public ::testing::Test {
  protected:

@@ -1,13 +1,15 @@
-// The sibling libraries Selmont.dll and Darrowin.dll are registered with RegSvr32 while the
+// The sibling libraries Selmont.dll and Darrowin.dll, registered with RegSvr32 while the
 // program runs and unregistered when it closes. The program is started from another working
 // directory (as at log-on), so RegSvr32 finds the right files only when it is given their full
-// paths. Test-only stand-ins of both libraries record in their class key the path they were
-// loaded from.
+// paths; each library records in its class key the path it was loaded from. RegSvr32 run by
+// hand writes every key of a library and takes every key back.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <objbase.h>
 
 #include <string>
 
+#include "browser_side.h"
 #include "harness.h"
 
 namespace e2e {
@@ -18,40 +20,31 @@ constexpr DWORD kRegistrationTimeoutMs = 15000;
 // How long a library that must not be registered is given to show up anyway.
 constexpr DWORD kAbsenceWaitMs = 2000;
 
-struct Library {
-  const char* file_name;
-  const char* class_id;
-};
-constexpr Library kSelmont{"Selmont.dll", "{6B1E93D2-4F0A-4C57-9E38-2D7A5C1F0B64}"};
-constexpr Library kDarrowin{"Darrowin.dll", "{C4D2A871-0B5E-4F93-8A16-7E5B3D90F2C8}"};
-
-std::string ClassKey(const Library& library) {
-  return std::string("CLSID\\") + library.class_id;
-}
+using Library = CompanionLibrary;
 
 // HKCR\CLSID\{id}, where COM and the program look for the class (in the driver's own view,
 // which is the program's, unless a KEY_WOW64_* view is named).
 bool IsRegistered(const Library& library, REGSAM view = 0) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ClassKey(library).c_str(), 0, KEY_READ | view, &key) !=
-      ERROR_SUCCESS)
-    return false;
-  RegCloseKey(key);
-  return true;
+  return MachineKeyExists(library.keys[0], view);
 }
 
 // The path the registered library was loaded from (its InprocServer32 default value).
 std::string RegisteredServerPath(const Library& library) {
-  const std::string path = ClassKey(library) + "\\InprocServer32";
-  char data[MAX_PATH * 2] = {};
-  LONG size = sizeof(data);
-  if (RegQueryValueA(HKEY_CLASSES_ROOT, path.c_str(), data, &size) != ERROR_SUCCESS) return "";
-  return data;
+  return MachineText(library.keys[1], nullptr);
 }
 
-// Removes the class key where the stand-ins write it (HKCR shows the machine's classes).
-void Unregister(const Library& library) {
-  RegDeleteTreeA(HKEY_LOCAL_MACHINE, ("Software\\Classes\\" + ClassKey(library)).c_str());
+// On 64-bit Windows the view a 32-bit library does not write to, else 0.
+REGSAM OtherViewOfA32BitDriver() {
+  BOOL wow64 = FALSE;
+  return sizeof(void*) == 4 && IsWow64Process(GetCurrentProcess(), &wow64) && wow64
+             ? KEY_WOW64_64KEY
+             : 0;
+}
+
+std::string Joined(const std::vector<std::string>& keys) {
+  std::string out;
+  for (const std::string& k : keys) out += "\n  " + k;
+  return out.empty() ? " none" : out;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -64,19 +57,13 @@ class SiblingLibraries : public ::testing::Test {
     EndStrayProcesses();
     DeleteStartupValue();
     DeleteSettingsKey();
-    Unregister(kSelmont);
-    Unregister(kDarrowin);
-    ASSERT_FALSE(IsRegistered(kSelmont));
-    ASSERT_FALSE(IsRegistered(kDarrowin));
+    for (const Library* library : {&SelmontLibrary(), &DarrowinLibrary()}) {
+      RemoveRegistration(*library);
+      ASSERT_TRUE(PresentKeys(*library).empty());
+    }
     const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
     folder_ = MakeProgramFolder(name);
     ASSERT_FALSE(folder_.empty()) << "could not copy the program into a test folder";
-    // The stand-ins are built apart from the program; only this test's copy gets them.
-    const std::string stand_ins = DriverFolder() + "sibling-stand-ins\\";
-    for (const Library& library : {kSelmont, kDarrowin})
-      ASSERT_TRUE(CopyFileA((stand_ins + library.file_name).c_str(),
-                            (folder_ + library.file_name).c_str(), FALSE))
-          << "missing stand-in " << stand_ins << library.file_name;
     // An empty working directory outside the program folder, as when started at log-on.
     working_dir_ = DriverFolder() + "e2e-programs\\" + name + "-elsewhere\\";
     CreateDirectoryA(working_dir_.c_str(), nullptr);
@@ -85,8 +72,8 @@ class SiblingLibraries : public ::testing::Test {
     program_.Kill();
     EndStrayProcesses();
     DeleteStartupValue();
-    Unregister(kSelmont);
-    Unregister(kDarrowin);
+    RemoveRegistration(SelmontLibrary());
+    RemoveRegistration(DarrowinLibrary());
     RemoveDirectoryA(working_dir_.c_str());
   }
 
@@ -100,14 +87,28 @@ class SiblingLibraries : public ::testing::Test {
     return main;
   }
 
-  // Waits until the library is registered from this test's program folder.
+  // Waits until the library is registered from this test's program folder with every key, in
+  // its own view only.
   void ExpectRegisteredFromProgramFolder(const Library& library) {
     const std::string expected = folder_ + library.file_name;
     EXPECT_TRUE(WaitUntil(
-        [&] { return IsRegistered(library) && SameFile(RegisteredServerPath(library), expected); },
+        [&] {
+          return PresentKeys(library).size() == library.keys.size() &&
+                 SameFile(RegisteredServerPath(library), expected);
+        },
         kRegistrationTimeoutMs))
-        << library.file_name << " registered: " << IsRegistered(library) << ", server path \""
-        << RegisteredServerPath(library) << "\", expected \"" << expected << "\"";
+        << library.file_name << " keys present:" << Joined(PresentKeys(library))
+        << "\nserver path \"" << RegisteredServerPath(library) << "\", expected \"" << expected
+        << "\"";
+    if (REGSAM other = OtherViewOfA32BitDriver()) {
+      EXPECT_FALSE(IsRegistered(library, other))
+          << library.file_name << " registered in the 64-bit view";
+    }
+  }
+  void ExpectUnregistered(const Library& library) {
+    EXPECT_TRUE(WaitUntil([&] { return PresentKeys(library).empty(); }, kRegistrationTimeoutMs))
+        << library.file_name << " keys left after the program closed:"
+        << Joined(PresentKeys(library));
   }
 
   void CloseAndWaitForExit(HWND main) {
@@ -123,21 +124,13 @@ class SiblingLibraries : public ::testing::Test {
 TEST_F(SiblingLibraries, BothRegisteredByFullPathWhileRunningAndUnregisteredAtClose) {
   HWND main = Start();
   ASSERT_NE(main, nullptr);
-  ExpectRegisteredFromProgramFolder(kSelmont);
-  ExpectRegisteredFromProgramFolder(kDarrowin);
-  // A 32-bit program on 64-bit Windows: its libraries land in the 32-bit view only.
-  BOOL wow64 = FALSE;
-  if (sizeof(void*) == 4 && IsWow64Process(GetCurrentProcess(), &wow64) && wow64) {
-    EXPECT_FALSE(IsRegistered(kSelmont, KEY_WOW64_64KEY));
-    EXPECT_FALSE(IsRegistered(kDarrowin, KEY_WOW64_64KEY));
-  }
+  ExpectRegisteredFromProgramFolder(SelmontLibrary());
+  ExpectRegisteredFromProgramFolder(DarrowinLibrary());
   ASSERT_FALSE(HasFailure());
 
   CloseAndWaitForExit(main);
-  EXPECT_TRUE(WaitUntil([] { return !IsRegistered(kSelmont); }, kRegistrationTimeoutMs))
-      << "Selmont.dll still registered after the program closed";
-  EXPECT_TRUE(WaitUntil([] { return !IsRegistered(kDarrowin); }, kRegistrationTimeoutMs))
-      << "Darrowin.dll still registered after the program closed";
+  ExpectUnregistered(SelmontLibrary());
+  ExpectUnregistered(DarrowinLibrary());
 }
 
 TEST_F(SiblingLibraries, WithoutTheContextMenuOnlySelmontIsRegistered) {
@@ -156,17 +149,58 @@ TEST_F(SiblingLibraries, WithoutTheContextMenuOnlySelmontIsRegistered) {
 
   HWND main = Start();
   ASSERT_NE(main, nullptr);
-  ExpectRegisteredFromProgramFolder(kSelmont);
+  ExpectRegisteredFromProgramFolder(SelmontLibrary());
   Sleep(kAbsenceWaitMs);
-  EXPECT_FALSE(IsRegistered(kDarrowin)) << "Darrowin.dll registered with the context menu off";
+  EXPECT_FALSE(IsRegistered(DarrowinLibrary())) << "Darrowin.dll registered with the context menu off";
   DWORD allow_ie_menu = 1;
   EXPECT_TRUE(ReadSettingDword("AllowIEMenu", &allow_ie_menu));
   EXPECT_EQ(allow_ie_menu, 0u) << "the start overwrote the switch";
   ASSERT_FALSE(HasFailure());
 
   CloseAndWaitForExit(main);
-  EXPECT_TRUE(WaitUntil([] { return !IsRegistered(kSelmont); }, kRegistrationTimeoutMs))
-      << "Selmont.dll still registered after the program closed";
+  ExpectUnregistered(SelmontLibrary());
+}
+
+// RegSvr32 as the program runs it, by hand: every key of each library appears with the values
+// COM and the browser read, and every key goes again.
+TEST_F(SiblingLibraries, RegSvr32WritesEveryKeyAndTakesEveryKeyBack) {
+  const std::string helper_key = SelmontLibrary().keys[2];
+  for (const Library* library : {&SelmontLibrary(), &DarrowinLibrary()}) {
+    const std::string path = folder_ + library->file_name;
+    DWORD code = 12345;
+    ASSERT_TRUE(RunAndWait("regsvr32.exe /s \"" + path + "\"", kStartTimeoutMs, &code));
+    EXPECT_EQ(code, 0u) << "registering " << path;
+    EXPECT_EQ(PresentKeys(*library).size(), library->keys.size())
+        << library->file_name << " keys present:" << Joined(PresentKeys(*library));
+    EXPECT_TRUE(SameFile(RegisteredServerPath(*library), path));
+    EXPECT_EQ(MachineText(library->keys[1], "ThreadingModel"), "Apartment");
+    if (REGSAM other = OtherViewOfA32BitDriver()) {
+      EXPECT_FALSE(IsRegistered(*library, other)) << "registered in the 64-bit view";
+    }
+  }
+  DWORD no_explorer = 0, size = sizeof no_explorer;
+  EXPECT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, helper_key.c_str(), "NoExplorer", RRF_RT_REG_DWORD,
+                         nullptr, &no_explorer, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(no_explorer, 1u) << "Explorer would load the helper object";
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  CLSID by_name = {}, expected = {};
+  EXPECT_EQ(CLSIDFromProgID(L"Orvanel.BlackList", &by_name), S_OK);
+  CLSIDFromString(const_cast<LPOLESTR>(L"{C4D2A871-0B5E-4F93-8A16-7E5B3D90F2C8}"), &expected);
+  EXPECT_TRUE(IsEqualCLSID(by_name, expected)) << "the programmatic identifier names another class";
+  CoUninitialize();
+
+  for (const Library* library : {&SelmontLibrary(), &DarrowinLibrary()}) {
+    const std::string path = folder_ + library->file_name;
+    DWORD code = 12345;
+    ASSERT_TRUE(RunAndWait("regsvr32.exe /s /u \"" + path + "\"", kStartTimeoutMs, &code));
+    EXPECT_EQ(code, 0u) << "unregistering " << path;
+    EXPECT_TRUE(PresentKeys(*library).empty())
+        << library->file_name << " keys left:" << Joined(PresentKeys(*library));
+  }
+  // The keys that hold them stay.
+  EXPECT_TRUE(MachineKeyExists("Software\\Classes\\CLSID"));
+  EXPECT_TRUE(MachineKeyExists(helper_key.substr(0, helper_key.rfind('\\'))));
 }
 
 }  // namespace

@@ -34,9 +34,6 @@
 
 namespace orv {
 
-// Window property set once the start-up sequence has run (whatever it reported): from then on
-// the window handles its messages. Tools that start the program wait for it.
-inline constexpr char kStartedProperty[] = "OrvanelStarted";
 
 class MainWindow : public AppWindow {
  public:

@@ -40,4 +40,14 @@ std::string WideToAnsi(const wchar_t* text, int length) {
   return out;
 }
 
+std::wstring AnsiToWide(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int length = static_cast<int>(text.size());
+  int size = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+  if (size <= 0) return std::wstring();
+  std::wstring out(static_cast<size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), length, &out[0], size);
+  return out;
+}
+
 }  // namespace orv

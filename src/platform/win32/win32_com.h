@@ -116,5 +116,7 @@ void CheckAutomation(HRESULT hr);
 
 // A UTF-16 text in the ANSI code page (unconvertible characters become the default character).
 std::string WideToAnsi(const wchar_t* text, int length);
+// An ANSI code page text in UTF-16.
+std::wstring AnsiToWide(const std::string& text);
 
 }  // namespace orv

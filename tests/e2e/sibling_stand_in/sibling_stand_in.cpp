@@ -1,6 +1,7 @@
-// A test-only stand-in for a sibling library of Orvanel.exe: registers and unregisters one COM
-// class the way RegSvr32 expects, so the end-to-end driver can see from the registry which file
-// RegSvr32 was given. Built once per library; STAND_IN_CLASS_ID and STAND_IN_NAME pick which.
+// A test-only stand-in for a COM library (a toolbar, a browser helper object) that the inventory
+// pages meet: registers and unregisters one COM class the way RegSvr32 expects, so the
+// end-to-end driver can see from the registry which file RegSvr32 was given. Built once per
+// library; STAND_IN_CLASS_ID and STAND_IN_NAME pick which.
 #include <windows.h>
 #include <olectl.h>
 

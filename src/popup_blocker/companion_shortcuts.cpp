@@ -1,0 +1,111 @@
+#include "popup_blocker/companion_shortcuts.h"
+
+#include "base/errors.h"
+#include "lists/ini_file.h"
+#include "shell/maker_site.h"
+#include "shell/settings.h"
+
+namespace orv {
+
+namespace {
+
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualNoCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  return true;
+}
+
+bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
+  return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+// The scheme of an address ("http" of "http://x", "about" of "about:blank"), lower-cased, or ""
+// when it has none. "host:8080/..." names a port, not a scheme.
+std::string SchemeOf(const std::string& address) {
+  if (address.empty() || !IsLetter(address[0])) return std::string();
+  size_t i = 1;
+  while (i < address.size() && (IsLetter(address[i]) || IsDigit(address[i]) ||
+                                address[i] == '+' || address[i] == '.' || address[i] == '-'))
+    ++i;
+  if (i >= address.size() || address[i] != ':') return std::string();
+  if (i + 1 < address.size() && IsDigit(address[i + 1])) return std::string();
+  std::string scheme = address.substr(0, i);
+  for (char& c : scheme) c = Lower(c);
+  return scheme;
+}
+
+}  // namespace
+
+std::vector<UrlShortcut> BuiltInShortcuts() {
+  std::vector<UrlShortcut> shortcuts;
+  for (const char* name : kBuiltInShortcutNames) shortcuts.push_back({name, MakerHomePage()});
+  return shortcuts;
+}
+
+std::string BareShortName(const std::string& address) {
+  static const std::string kHttp = "http://";
+  std::string host = StartsWithNoCase(address, kHttp) ? address.substr(kHttp.size()) : address;
+  if (!host.empty() && host.back() == '/') host.pop_back();
+  if (host.empty()) return std::string();
+  for (char c : host)
+    if (!IsLetter(c)) return std::string();
+  return host;
+}
+
+std::vector<UrlShortcut> LoadUrlShortcuts(FileSystem& files, const std::string& program_folder) {
+  std::vector<UrlShortcut> shortcuts = BuiltInShortcuts();
+  if (program_folder.empty()) return shortcuts;
+  std::string folder = program_folder;
+  if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
+  IniFile ini(files, folder + kUrlShortcutIniName);
+  if (!ini.ReadOk()) return shortcuts;
+  const std::vector<std::string> names = ini.ReadRun(kUrlShortcutSection, kShortcutNamePrefix);
+  const std::vector<std::string> addresses =
+      ini.ReadRun(kUrlShortcutSection, kShortcutUrlPrefix);
+  for (size_t i = 0; i < names.size() && i < addresses.size(); ++i)
+    shortcuts.push_back({names[i], addresses[i]});
+  return shortcuts;
+}
+
+std::string FindShortcut(const std::vector<UrlShortcut>& shortcuts, const std::string& name) {
+  if (name.empty()) return std::string();
+  for (const UrlShortcut& s : shortcuts)
+    if (EqualNoCase(s.name, name)) return s.address;
+  return std::string();
+}
+
+std::string NavigableAddress(const std::string& stored,
+                             const std::vector<UrlShortcut>& shortcuts) {
+  if (stored.empty()) return std::string();
+  const std::string scheme = SchemeOf(stored);
+  if (scheme == "javascript" || scheme == "vbscript") return std::string();
+  const std::string address = scheme.empty() ? "http://" + stored : stored;
+  if (!FindShortcut(shortcuts, BareShortName(address)).empty()) return std::string();
+  return address;
+}
+
+std::string ShortcutRedirect(Registry& registry, FileSystem& files, const std::string& address) {
+  const std::string name = BareShortName(address);
+  if (name.empty()) return std::string();
+  std::string folder;
+  {
+    RegKey key =
+        RegKey::Open(registry, settings::kRoot, settings::kKeyPath, false, RegAccess::Read);
+    if (key) {
+      try {
+        folder = key.ReadString(settings::kPath);
+      } catch (const RegistryError&) {
+        folder.clear();  // not text: no folder known
+      }
+    }
+  }
+  const std::vector<UrlShortcut> shortcuts = LoadUrlShortcuts(files, folder);
+  return NavigableAddress(FindShortcut(shortcuts, name), shortcuts);
+}
+
+}  // namespace orv

@@ -1,0 +1,640 @@
+// The browser-side companions for real, with what a browser would give them played by the test:
+//   Selmont.dll, created through COM and given a site that raises the browser's events, asks the
+//   running program for scans (which close a black-listed dummy frame) and sends short names to
+//   their addresses; a main window of the test's own records exactly what it posts;
+//   Darrowin.dll, created by its programmatic identifier and called through IDispatch, hands
+//   addresses to the running program's black list;
+//   the script of the pages GetCurrent.htm and GetLink.htm, taken from the program folder and run
+//   by the system's script host with a stand-in for the browser's context-menu arguments.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <exdisp.h>
+#include <exdispid.h>
+#include <objbase.h>
+#include <objsafe.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <string>
+#include <vector>
+
+#include "browser_side.h"
+#include "harness.h"
+
+namespace e2e {
+namespace {
+
+constexpr DWORD kTimeoutMs = 20000;
+constexpr UINT kAdScan = 0x502;
+const char kSection[] = "POPUPAD";
+const char kBlackSheet[] = "黑名单";
+
+const CLSID kSelmontClass = {
+    0x6B1E93D2, 0x4F0A, 0x4C57, {0x9E, 0x38, 0x2D, 0x7A, 0x5C, 0x1F, 0x0B, 0x64}};
+const IID kIidWebBrowser2 = {
+    0xD30C1661, 0xCDAF, 0x11D0, {0x8A, 0x3E, 0x00, 0xC0, 0x4F, 0xC9, 0xE2, 0x6E}};
+const IID kDiidWebBrowserEvents2 = {
+    0x34A715A0, 0x6587, 0x11D0, {0x92, 0x4A, 0x00, 0x20, 0xAF, 0xC7, 0xAC, 0x4D}};
+const IID kIidObjectWithSite = {
+    0xFC4801A3, 0x2BA9, 0x11CF, {0xA2, 0x29, 0x00, 0xAA, 0x00, 0x3D, 0x73, 0x52}};
+const IID kIidConnectionPointContainer = {
+    0xB196B284, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+const IID kIidConnectionPoint = {
+    0xB196B286, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+const IID kIidObjectSafety = {
+    0xCB5BDC81, 0x93C1, 0x11CF, {0x8F, 0x20, 0x00, 0x80, 0x5F, 0x2C, 0xD0, 0x64}};
+
+#define NOT_HERE override { return E_NOTIMPL; }
+
+// A browser window as the helper object sees its site: IWebBrowser2 (Navigate2 records the
+// address) and the connection point of DWebBrowserEvents2, through which the test raises events.
+class FakeBrowser final : public IWebBrowser2,
+                          public IConnectionPointContainer,
+                          public IConnectionPoint {
+ public:
+  LONG refs = 1;
+  IDispatch* sink = nullptr;
+  std::vector<std::wstring> navigations;
+
+  ~FakeBrowser() {
+    if (sink) sink->Release();
+  }
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+        IsEqualIID(riid, kIidWebBrowser2)) {
+      *out = static_cast<IWebBrowser2*>(this);
+    } else if (IsEqualIID(riid, kIidConnectionPointContainer)) {
+      *out = static_cast<IConnectionPointContainer*>(this);
+    } else if (IsEqualIID(riid, kIidConnectionPoint)) {
+      *out = static_cast<IConnectionPoint*>(this);
+    } else {
+      *out = nullptr;
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  // Owned by the test, which looks at the count; never deleted through it.
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+
+  // IConnectionPointContainer, IConnectionPoint: one sink of DWebBrowserEvents2
+  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints**) NOT_HERE
+  HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** point) override {
+    *point = nullptr;
+    if (!IsEqualIID(riid, kDiidWebBrowserEvents2)) return CONNECT_E_NOCONNECTION;
+    *point = this;
+    AddRef();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer**) NOT_HERE
+  HRESULT STDMETHODCALLTYPE Advise(IUnknown* object, DWORD* cookie) override {
+    if (sink) return CONNECT_E_ADVISELIMIT;
+    if (FAILED(object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&sink))))
+      return CONNECT_E_CANNOTCONNECT;
+    *cookie = 7;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
+    if (cookie != 7 || !sink) return CONNECT_E_NOCONNECTION;
+    IDispatch* s = sink;
+    sink = nullptr;
+    s->Release();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) NOT_HERE
+
+  // The one member with a body.
+  HRESULT STDMETHODCALLTYPE Navigate2(VARIANT* url, VARIANT*, VARIANT*, VARIANT*,
+                                      VARIANT*) override {
+    navigations.push_back(url && url->vt == VT_BSTR ? url->bstrVal : L"<not text>");
+    return S_OK;
+  }
+
+  // Raises an event; arguments in the order the event declares them.
+  void Raise(DISPID id, std::vector<VARIANT> args) {
+    ASSERT_NE(sink, nullptr) << "the helper object did not join the events";
+    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+    DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), nullptr,
+                         static_cast<UINT>(reversed.size()), 0};
+    EXPECT_EQ(sink->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+              S_OK);
+  }
+
+  // IDispatch
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) NOT_HERE
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) NOT_HERE
+  // IWebBrowser, IWebBrowserApp, IWebBrowser2: nothing else is called
+  HRESULT STDMETHODCALLTYPE GoBack() NOT_HERE
+  HRESULT STDMETHODCALLTYPE GoForward() NOT_HERE
+  HRESULT STDMETHODCALLTYPE GoHome() NOT_HERE
+  HRESULT STDMETHODCALLTYPE GoSearch() NOT_HERE
+  HRESULT STDMETHODCALLTYPE Navigate(BSTR, VARIANT*, VARIANT*, VARIANT*, VARIANT*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE Refresh() NOT_HERE
+  HRESULT STDMETHODCALLTYPE Refresh2(VARIANT*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE Stop() NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_Application(IDispatch**) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_Parent(IDispatch**) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_Container(IDispatch**) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_Document(IDispatch**) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_TopLevelContainer(VARIANT_BOOL*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_Type(BSTR*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_Left(LONG*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE put_Left(LONG) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_Top(LONG*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE put_Top(LONG) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_Width(LONG*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE put_Width(LONG) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_Height(LONG*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE put_Height(LONG) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_LocationName(BSTR*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_LocationURL(BSTR*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_Busy(VARIANT_BOOL*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE Quit() NOT_HERE
+  HRESULT STDMETHODCALLTYPE ClientToWindow(int*, int*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE PutProperty(BSTR, VARIANT) NOT_HERE
+  HRESULT STDMETHODCALLTYPE GetProperty(BSTR, VARIANT*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_Name(BSTR*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_HWND(SHANDLE_PTR*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_FullName(BSTR*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_Path(BSTR*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_Visible(VARIANT_BOOL*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE put_Visible(VARIANT_BOOL) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_StatusBar(VARIANT_BOOL*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE put_StatusBar(VARIANT_BOOL) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_StatusText(BSTR*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE put_StatusText(BSTR) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_ToolBar(int*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE put_ToolBar(int) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_MenuBar(VARIANT_BOOL*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE put_MenuBar(VARIANT_BOOL) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_FullScreen(VARIANT_BOOL*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE put_FullScreen(VARIANT_BOOL) NOT_HERE
+  HRESULT STDMETHODCALLTYPE QueryStatusWB(OLECMDID, OLECMDF*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE ExecWB(OLECMDID, OLECMDEXECOPT, VARIANT*, VARIANT*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE ShowBrowserBar(VARIANT*, VARIANT*, VARIANT*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_ReadyState(READYSTATE*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_Offline(VARIANT_BOOL*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE put_Offline(VARIANT_BOOL) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_Silent(VARIANT_BOOL*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE put_Silent(VARIANT_BOOL) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_RegisterAsBrowser(VARIANT_BOOL*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE put_RegisterAsBrowser(VARIANT_BOOL) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_RegisterAsDropTarget(VARIANT_BOOL*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE put_RegisterAsDropTarget(VARIANT_BOOL) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_TheaterMode(VARIANT_BOOL*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE put_TheaterMode(VARIANT_BOOL) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_AddressBar(VARIANT_BOOL*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE put_AddressBar(VARIANT_BOOL) NOT_HERE
+  HRESULT STDMETHODCALLTYPE get_Resizable(VARIANT_BOOL*) NOT_HERE
+  HRESULT STDMETHODCALLTYPE put_Resizable(VARIANT_BOOL) NOT_HERE
+};
+
+#undef NOT_HERE
+
+VARIANT Dispatch(IDispatch* object) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_DISPATCH;
+  v.pdispVal = object;
+  return v;
+}
+VARIANT ByRef(VARIANT* target) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BYREF | VT_VARIANT;
+  v.pvarVal = target;
+  return v;
+}
+VARIANT BoolRef(VARIANT_BOOL* target) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BYREF | VT_BOOL;
+  v.pboolVal = target;
+  return v;
+}
+VARIANT Empty() {
+  VARIANT v;
+  VariantInit(&v);
+  return v;
+}
+
+// The browser's events, with the arguments a browser passes.
+void NewWindow2(FakeBrowser& browser) {
+  IDispatch* created = nullptr;
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  VARIANT slot;
+  VariantInit(&slot);
+  slot.vt = VT_BYREF | VT_DISPATCH;
+  slot.ppdispVal = &created;
+  browser.Raise(DISPID_NEWWINDOW2, {slot, BoolRef(&cancel)});
+  EXPECT_EQ(cancel, VARIANT_FALSE) << "a new window was refused";
+}
+void DocumentComplete(FakeBrowser& browser, IDispatch* frame) {
+  VARIANT url = Empty();
+  url.vt = VT_BSTR;
+  url.bstrVal = SysAllocString(L"http://www.example.org/");
+  browser.Raise(DISPID_DOCUMENTCOMPLETE, {Dispatch(frame), ByRef(&url)});
+  VariantClear(&url);
+}
+// True when the helper object cancelled the navigation.
+bool BeforeNavigate2(FakeBrowser& browser, IDispatch* frame, const wchar_t* address) {
+  VARIANT url = Empty(), flags = Empty(), target = Empty(), post = Empty(), headers = Empty();
+  url.vt = VT_BSTR;
+  url.bstrVal = SysAllocString(address);
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  browser.Raise(DISPID_BEFORENAVIGATE2, {Dispatch(frame), ByRef(&url), ByRef(&flags),
+                                         ByRef(&target), ByRef(&post), ByRef(&headers),
+                                         BoolRef(&cancel)});
+  VariantClear(&url);
+  return cancel == VARIANT_TRUE;
+}
+
+// A main window of the test's own, as the companions find the program's: class, caption and
+// started mark. The messages posted to it wait in the driver's queue.
+class FakeMainWindow {
+ public:
+  FakeMainWindow() {
+    static const ATOM registered = [] {
+      WNDCLASSA wc = {};
+      wc.lpfnWndProc = DefWindowProcA;
+      wc.hInstance = GetModuleHandleA(nullptr);
+      wc.lpszClassName = kOrvanelClass;
+      return RegisterClassA(&wc);
+    }();
+    (void)registered;
+    window_ = CreateWindowExA(0, kOrvanelClass, kOrvanelCaption, WS_OVERLAPPED, 0, 0, 100, 100,
+                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetStarted(true);
+  }
+  ~FakeMainWindow() { DestroyWindow(window_); }
+  HWND get() const { return window_; }
+  void SetStarted(bool started) {
+    if (started) {
+      SetPropA(window_, kStartedProperty, reinterpret_cast<HANDLE>(1));
+    } else {
+      RemovePropA(window_, kStartedProperty);
+    }
+  }
+  // Takes the scan requests posted so far; each must carry wParam 0 and lParam 0.
+  int TakeScanRequests() {
+    int n = 0;
+    MSG msg;
+    while (PeekMessageA(&msg, window_, kAdScan, kAdScan, PM_REMOVE)) {
+      EXPECT_EQ(msg.wParam, 0u);
+      EXPECT_EQ(msg.lParam, 0);
+      ++n;
+    }
+    return n;
+  }
+
+ private:
+  HWND window_ = nullptr;
+};
+
+std::wstring Wide(const std::string& ansi) {
+  std::wstring out(ansi.size() + 1, L'\0');
+  int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), static_cast<int>(ansi.size()), &out[0],
+                              static_cast<int>(out.size()));
+  out.resize(n > 0 ? n : 0);
+  return out;
+}
+
+class CompanionsE2e : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    com_ = true;
+    EndStrayProcesses();
+    DeleteStartupValue();
+    DeleteSettingsKey();
+    RemoveRegistration(SelmontLibrary());
+    RemoveRegistration(DarrowinLibrary());
+    folder_ = MakeProgramFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    ASSERT_FALSE(folder_.empty());
+    ini_ = folder_ + "conf\\KillAD.ini";
+  }
+  void TearDown() override {
+    if (helper_) {
+      helper_->SetSite(nullptr);
+      helper_->Release();
+    }
+    if (browser_.sink) {  // before COM unloads the library
+      browser_.sink->Release();
+      browser_.sink = nullptr;
+    }
+    program_.Kill();
+    EndStrayProcesses();
+    DeleteStartupValue();
+    RemoveRegistration(SelmontLibrary());
+    RemoveRegistration(DarrowinLibrary());
+    if (com_) {
+      CoFreeUnusedLibrariesEx(0, 0);
+      CoUninitialize();
+    }
+  }
+
+  // Starts the program, which registers both libraries from its folder.
+  void StartProgram() {
+    ASSERT_TRUE(program_.Start(folder_ + "Orvanel.exe"));
+    main_ = WaitForMainWindow(program_.id(), kTimeoutMs);
+    ASSERT_NE(main_, nullptr) << "no started main window";
+    for (const CompanionLibrary* library : {&SelmontLibrary(), &DarrowinLibrary()})
+      ASSERT_TRUE(WaitUntil([&] { return PresentKeys(*library).size() == library->keys.size(); },
+                            kTimeoutMs))
+          << library->file_name << " was not registered";
+  }
+  void RegisterByHand(const CompanionLibrary& library) {
+    DWORD code = 12345;
+    ASSERT_TRUE(RunAndWait("regsvr32.exe /s \"" + folder_ + library.file_name + "\"", kTimeoutMs,
+                           &code));
+    ASSERT_EQ(code, 0u);
+  }
+  // A helper object of Selmont.dll, created through COM and sited on the browser.
+  void SiteHelperObject() {
+    ASSERT_EQ(CoCreateInstance(kSelmontClass, nullptr, CLSCTX_INPROC_SERVER, kIidObjectWithSite,
+                               reinterpret_cast<void**>(&helper_)),
+              S_OK);
+    ASSERT_EQ(helper_->SetSite(static_cast<IWebBrowser2*>(&browser_)), S_OK);
+    ASSERT_NE(browser_.sink, nullptr) << "the helper object did not join the browser's events";
+  }
+
+  int RunLength(const char* prefix) {
+    int n = 0;
+    bool found = true;
+    while (IniValue(ini_, kSection, prefix + std::to_string(n), &found), found) ++n;
+    return n;
+  }
+  std::string LastBlackListEntry() { return IniValue(ini_, kSection, "ad" + std::to_string(RunLength("ad") - 1)); }
+  bool WaitForLastEntry(const std::string& entry) {
+    return WaitUntil([&] { return LastBlackListEntry() == entry; }, kTimeoutMs);
+  }
+  int BlackListRows() {
+    HWND list = FindDescendant(main_, WC_LISTVIEWA, kBlackSheet, nullptr);
+    DWORD_PTR rows = 0;
+    if (!list || !SendMessageTimeoutA(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs,
+                                      &rows))
+      return -1;
+    return static_cast<int>(rows);
+  }
+
+  bool com_ = false;
+  std::string folder_, ini_;
+  Process program_;
+  HWND main_ = nullptr;
+  FakeBrowser browser_;
+  IObjectWithSite* helper_ = nullptr;
+};
+
+enum class Allow { kMissing, kOff, kOn };
+
+TEST_F(CompanionsE2e, TheHelperObjectAsksForAScanOnlyWhenItShould) {
+  RegisterByHand(SelmontLibrary());
+  FakeMainWindow main;
+  ASSERT_NE(main.get(), nullptr);
+  SiteHelperObject();
+  FakeBrowser frame;  // a frame of the page: another browser object
+  const struct {
+    const char* event;
+    Allow allow;
+    bool started;
+    int requests;
+  } cases[] = {
+      {"new window", Allow::kOn, true, 1},
+      {"new window 3", Allow::kOn, true, 1},
+      {"top document", Allow::kOn, true, 1},
+      {"frame document", Allow::kOn, true, 0},
+      {"new window", Allow::kOff, true, 0},
+      {"top document", Allow::kOff, true, 0},
+      {"new window", Allow::kMissing, true, 1},
+      {"new window", Allow::kOn, false, 0},
+      {"top document", Allow::kOn, false, 0},
+  };
+  for (const auto& c : cases) {
+    const char* allow_names[] = {"missing", "0", "1"};
+    SCOPED_TRACE(testing::Message() << c.event << ", AllowKillAD "
+                                    << allow_names[static_cast<int>(c.allow)] << ", started "
+                                    << c.started);
+    ASSERT_TRUE(WriteSettingString("path", folder_));
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key),
+              ERROR_SUCCESS);
+    RegDeleteValueA(key, "AllowKillAD");
+    RegCloseKey(key);
+    if (c.allow != Allow::kMissing) {
+      ASSERT_TRUE(WriteSettingDword("AllowKillAD", c.allow == Allow::kOn));
+    }
+    main.SetStarted(c.started);
+    const std::string event = c.event;
+    if (event == "new window") {
+      NewWindow2(browser_);
+    } else if (event == "new window 3") {
+      IDispatch* created = nullptr;
+      VARIANT_BOOL cancel = VARIANT_FALSE;
+      VARIANT slot = Empty(), flags = Empty(), context = Empty(), url = Empty();
+      slot.vt = VT_BYREF | VT_DISPATCH;
+      slot.ppdispVal = &created;
+      flags.vt = VT_I4;
+      browser_.Raise(DISPID_NEWWINDOW3, {slot, BoolRef(&cancel), flags, context, url});
+    } else {
+      DocumentComplete(browser_, event == "top document" ? static_cast<IWebBrowser2*>(&browser_)
+                                                         : static_cast<IWebBrowser2*>(&frame));
+    }
+    EXPECT_EQ(main.TakeScanRequests(), c.requests);
+  }
+  // The browser ends: the object leaves its events and lets the browser go.
+  browser_.Raise(DISPID_ONQUIT, {});
+  EXPECT_EQ(browser_.sink, nullptr) << "still joined after OnQuit";
+  EXPECT_EQ(browser_.refs, 1) << "the browser is still held after OnQuit";
+  // A second object, taken back by its browser.
+  helper_->SetSite(nullptr);
+  helper_->Release();
+  helper_ = nullptr;
+  SiteHelperObject();
+  EXPECT_GT(browser_.refs, 1);
+  helper_->SetSite(nullptr);
+  EXPECT_EQ(browser_.sink, nullptr) << "still joined after SetSite(nullptr)";
+  EXPECT_EQ(browser_.refs, 1) << "the browser is still held after SetSite(nullptr)";
+  EXPECT_EQ(main.TakeScanRequests(), 0);
+}
+
+TEST_F(CompanionsE2e, TheRunningProgramScansWhenTheHelperObjectAsks) {
+  ASSERT_TRUE(ShellWindowsServerRegistered()) << "TestShellWindows.dll could not be registered";
+  StartProgram();
+  SiteHelperObject();
+  BrowserFrames frames;
+  HWND popup = frames.Open("http://ad.doubleclick.net/popup");  // on the delivered black list
+  HWND plain = frames.Open("http://www.example.org/");
+  ASSERT_TRUE(popup && plain);
+  NewWindow2(browser_);
+  EXPECT_TRUE(WaitUntilPumping([&] { return !IsWindow(popup); }, kTimeoutMs))
+      << "a new window did not lead to a scan";
+  HWND second = frames.Open("http://ad.doubleclick.net/second");
+  ASSERT_NE(second, nullptr);
+  DocumentComplete(browser_, &browser_);
+  EXPECT_TRUE(WaitUntilPumping([&] { return !IsWindow(second); }, kTimeoutMs))
+      << "a completed page did not lead to a scan";
+  std::string last_block;
+  EXPECT_TRUE(ReadSettingString("LastBlockURL", &last_block));
+  EXPECT_EQ(last_block, "http://ad.doubleclick.net/second");
+  PumpMessages();
+  EXPECT_TRUE(IsWindow(plain)) << "a window matching no rule was closed";
+}
+
+TEST_F(CompanionsE2e, AShortNameTypedIntoTheBrowserGoesToItsAddress) {
+  const std::string shortcuts = folder_ + "conf\\urlShortcut.ini";
+  ASSERT_TRUE(FileExists(shortcuts)) << "conf\\urlShortcut.ini is not delivered";
+  ASSERT_TRUE(WriteIniValue(shortcuts, "UrlShortcut", "s0", "OrvTest"));
+  ASSERT_TRUE(WriteIniValue(shortcuts, "UrlShortcut", "v0", "www.example.org/orvanel"));
+  StartProgram();  // writes the program folder into the settings
+  SiteHelperObject();
+  FakeBrowser frame;
+  const std::wstring home = Wide(std::string("http://") + ORV_MAKER_WEB_HOST + "/");
+  const struct {
+    const wchar_t* typed;
+    bool in_frame;
+    std::wstring target;  // empty: goes on unchanged
+  } cases[] = {
+      {L"http://orvtest/", false, L"http://www.example.org/orvanel"},
+      {L"http://TV/", false, home},
+      {L"http://tavrosel/", false, home},
+      {L"http://nosuchname/", false, L""},
+      {L"http://www.example.org/", false, L""},
+      {L"http://orvtest/", true, L""},  // only the address bar's navigation is redirected
+  };
+  for (const auto& c : cases) {
+    browser_.navigations.clear();
+    const bool cancelled = BeforeNavigate2(
+        browser_, c.in_frame ? static_cast<IWebBrowser2*>(&frame) : &browser_, c.typed);
+    PumpMessages();  // the new navigation starts from the message loop
+    const std::wstring typed = c.typed;
+    EXPECT_EQ(cancelled, !c.target.empty()) << std::string(typed.begin(), typed.end());
+    if (c.target.empty()) {
+      EXPECT_TRUE(browser_.navigations.empty());
+    } else {
+      EXPECT_TRUE(WaitUntilPumping([&] { return !browser_.navigations.empty(); }, kTimeoutMs));
+      ASSERT_EQ(browser_.navigations.size(), 1u);
+      EXPECT_TRUE(browser_.navigations[0] == c.target)
+          << std::string(browser_.navigations[0].begin(), browser_.navigations[0].end());
+    }
+  }
+}
+
+TEST_F(CompanionsE2e, TheContextMenuObjectAddsAnAddressToTheRunningProgram) {
+  StartProgram();
+  const int entries = RunLength("ad");
+  ASSERT_TRUE(WaitUntil([&] { return BlackListRows() == entries; }, kTimeoutMs));
+  CLSID clsid;
+  ASSERT_EQ(CLSIDFromProgID(L"Orvanel.BlackList", &clsid), S_OK);
+  IDispatch* list = nullptr;
+  ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                             reinterpret_cast<void**>(&list)),
+            S_OK);
+  // Safe for scripting, as the browser asks before a page may call it.
+  IObjectSafety* safety = nullptr;
+  ASSERT_EQ(list->QueryInterface(kIidObjectSafety, reinterpret_cast<void**>(&safety)), S_OK);
+  DWORD supported = 0, enabled = 0;
+  EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled), S_OK);
+  EXPECT_TRUE(supported & INTERFACESAFE_FOR_UNTRUSTED_CALLER);
+  EXPECT_EQ(safety->SetInterfaceSafetyOptions(IID_IDispatch, INTERFACESAFE_FOR_UNTRUSTED_CALLER,
+                                              INTERFACESAFE_FOR_UNTRUSTED_CALLER),
+            S_OK);
+  safety->Release();
+
+  LPOLESTR name = const_cast<LPOLESTR>(L"addurl");  // script names match without case
+  DISPID id = DISPID_UNKNOWN;
+  ASSERT_EQ(list->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
+  LPOLESTR other = const_cast<LPOLESTR>(L"RemoveUrl");
+  DISPID other_id;
+  EXPECT_EQ(list->GetIDsOfNames(IID_NULL, &other, 1, 0, &other_id), DISP_E_UNKNOWNNAME);
+  auto add = [&](const wchar_t* address, VARIANT* result) {
+    VARIANT arg = Empty();
+    arg.vt = VT_BSTR;
+    arg.bstrVal = SysAllocString(address);
+    DISPPARAMS params = {&arg, nullptr, 1, 0};
+    VariantInit(result);
+    const HRESULT hr =
+        list->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, result, nullptr, nullptr);
+    VariantClear(&arg);
+    return hr;
+  };
+  VARIANT result;
+  ASSERT_EQ(add(L"http://ads.example.net/弹窗*", &result), S_OK);
+  EXPECT_EQ(result.vt, VT_BOOL);
+  EXPECT_EQ(result.boolVal, VARIANT_TRUE);
+  EXPECT_TRUE(WaitForLastEntry("http://ads.example.net/弹窗?")) << "last entry " << LastBlackListEntry();
+  EXPECT_EQ(RunLength("ad"), entries + 1);
+  EXPECT_TRUE(WaitUntil([&] { return BlackListRows() == entries + 1; }, kTimeoutMs))
+      << "the page's black list did not grow";
+
+  ASSERT_EQ(add(L"  ", &result), S_OK);
+  EXPECT_EQ(result.boolVal, VARIANT_FALSE) << "a blank address was accepted";
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  EXPECT_EQ(list->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
+            DISP_E_BADPARAMCOUNT);
+  list->Release();
+  // Nothing was added for the refused calls: the next address is the next entry.
+  ASSERT_TRUE(WriteSettingString("LastAddUrl", "http://marker.example/"));
+  ASSERT_TRUE(PostMessageA(main_, 0x501, 0, 0));
+  EXPECT_TRUE(WaitForLastEntry("http://marker.example/"));
+  EXPECT_EQ(RunLength("ad"), entries + 2);
+}
+
+// The script block of a page of the program folder.
+std::string PageScript(const std::string& path) {
+  std::string page;
+  if (!ReadFileBytes(path, &page)) return "";
+  const size_t open = page.find("<script");
+  const size_t start = open == std::string::npos ? open : page.find('>', open);
+  const size_t end = start == std::string::npos ? start : page.find("</script>", start);
+  return end == std::string::npos ? "" : page.substr(start + 1, end - start - 1);
+}
+
+TEST_F(CompanionsE2e, TheContextMenuPagesScriptsReachTheProgram) {
+  StartProgram();
+  const std::string current = PageScript(folder_ + "GetCurrent.htm");
+  const std::string link = PageScript(folder_ + "GetLink.htm");
+  ASSERT_FALSE(current.empty()) << "no script in GetCurrent.htm";
+  ASSERT_FALSE(link.empty()) << "no script in GetLink.htm";
+  // The page's own script after a stand-in for the browser's context-menu arguments (the
+  // window the menu was opened in).
+  auto run = [&](const std::string& arguments, const std::string& script) {
+    const std::string file = folder_ + "menu-page.js";
+    ASSERT_TRUE(WriteFileBytes(file, "var external = { menuArguments: " + arguments + " };\r\n" +
+                                         "if (!external.menuArguments.top) "
+                                         "external.menuArguments.top = external.menuArguments;\r\n" +
+                                         script));
+    DWORD code = 12345;
+    ASSERT_TRUE(RunAndWait("cscript.exe //nologo \"" + file + "\"", kTimeoutMs, &code));
+    EXPECT_EQ(code, 0u);
+  };
+  const int entries = RunLength("ad");
+  run("{ document: { URL: 'http://ads.example.net/current.html' } }", current);
+  EXPECT_TRUE(WaitForLastEntry("http://ads.example.net/current.html"))
+      << "last entry " << LastBlackListEntry();
+  // A frame of another site cannot read its top-level page: the frame's own address.
+  run("{ document: { URL: 'http://ads.example.net/frame.html' }, top: {} }", current);
+  EXPECT_TRUE(WaitForLastEntry("http://ads.example.net/frame.html"));
+  // The pointer on an image inside a link.
+  run("{ event: { srcElement: { tagName: 'IMG', parentElement: { tagName: 'a', "
+      "href: 'http://ads.example.net/link.html', parentElement: null } } } }",
+      link);
+  EXPECT_TRUE(WaitForLastEntry("http://ads.example.net/link.html"));
+  // A link without an address, and no link at all, do nothing.
+  run("{ event: { srcElement: { tagName: 'A', href: '', parentElement: null } } }", link);
+  run("{ event: { srcElement: { tagName: 'B', parentElement: null } } }", link);
+  run("{ document: { URL: 'http://ads.example.net/marker.html' } }", current);
+  EXPECT_TRUE(WaitForLastEntry("http://ads.example.net/marker.html"));
+  EXPECT_EQ(RunLength("ad"), entries + 4);
+  EXPECT_TRUE(WaitUntil([&] { return BlackListRows() == entries + 4; }, kTimeoutMs));
+}
+
+}  // namespace
+}  // namespace e2e
