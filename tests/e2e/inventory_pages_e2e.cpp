@@ -75,8 +75,11 @@ std::string ClassFile(const std::string& id) {
 void RemoveTestEntries() {
   for (const char* name : {"OrvanelTest | 菜单", "OrvanelTest2", "OrvanelTest3"})
     RegDeleteTreeA(kUser, (kMenuExt + name).c_str());
+  // Selmont.dll's helper object may be left registered by a program an earlier test ended.
+  const std::string selmont = "{6B1E93D2-4F0A-4C57-9E38-2D7A5C1F0B64}";
   for (const std::string& key : {kButtons + kButtonId, kHelpers + kHelperId, kHelpers + kToolbarId,
-                                 kClasses + kToolbarId, kClasses + kHelperId})
+                                 kClasses + kToolbarId, kClasses + kHelperId, kHelpers + selmont,
+                                 kClasses + selmont})
     RegDeleteTreeA(kMachine, key.c_str());
   RegDeleteKeyValueA(kMachine, kToolbars.c_str(), kToolbarId.c_str());
   RegDeleteKeyValueA(kUser, kHooks.c_str(), kDefaultHook.c_str());
@@ -190,6 +193,11 @@ class InventoryPagesE2e : public ::testing::TestWithParam<int> {
     // A blank in the folder: every path the program hands on must arrive whole.
     folder_ = MakeProgramFolder(std::string("inventory ") + page().sheet);
     ASSERT_FALSE(folder_.empty());
+    // The program registers its own helper object at start: stand-ins that register only their
+    // class keep the lists to the test's entries.
+    for (const char* sibling : {"Selmont.dll", "Darrowin.dll"})
+      ASSERT_TRUE(CopyFileA((DriverFolder() + "sibling-stand-ins\\" + sibling).c_str(),
+                            (folder_ + sibling).c_str(), FALSE));
     if (const char* library = page().library) {
       ASSERT_TRUE(CopyFileA((DriverFolder() + "sibling-stand-ins\\" + library).c_str(),
                             (folder_ + library).c_str(), FALSE));
