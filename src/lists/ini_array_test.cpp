@@ -87,6 +87,20 @@ TEST_F(IniArrayTest, DeleteRenumbersTheKeysAfterIt) {
   EXPECT_THROW(list.Delete(0), std::out_of_range);
 }
 
+// Two lists kept side by side as pairs (names and identifiers), both open at once: neither
+// list's writes undo the other's.
+TEST_F(IniArrayTest, TwoListsOpenOnOneFileKeepEachOthersChanges) {
+  Write({"[List]", "x0=a", "x1=b", "v0=1", "v1=2"});
+  TIniArray names(files_, kPath, "List", "x");
+  TIniArray ids(files_, kPath, "List", "v");
+  names.Delete(0);
+  ids.Delete(0);
+  names.Add("c");
+  ids.Add("3");
+  EXPECT_EQ(TIniArray(files_, kPath, "List", "x").Items(), (Items{"b", "c"}));
+  EXPECT_EQ(TIniArray(files_, kPath, "List", "v").Items(), (Items{"2", "3"}));
+}
+
 TEST_F(IniArrayTest, ClearRemovesOnlyTheLoadedKeys) {
   Write({"[POPUPAD]", "ad0=a", "ad1=b", "ad5=stray", "pass0=p"});
   TIniArray list(files_, kPath, "POPUPAD", "ad");

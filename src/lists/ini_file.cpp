@@ -357,6 +357,20 @@ std::vector<std::string> IniFile::ReadRun(const std::string& section,
 
 void IniFile::WriteString(const std::string& section, const std::string& key,
                           const std::string& value) {
+  pending_.push_back(Change{false, section, key, value});
+  Apply(pending_.back());
+}
+
+void IniFile::DeleteKey(const std::string& section, const std::string& key) {
+  pending_.push_back(Change{true, section, key, std::string()});
+  Apply(pending_.back());
+}
+
+void IniFile::Apply(const Change& change) {
+  if (change.remove) return RemoveKey(change.section, change.key);
+  const std::string& section = change.section;
+  const std::string& key = change.key;
+  const std::string& value = change.value;
   Doc& doc = Parsed();
   const std::string section_name = NameKey(section);
   Doc::Section* s = doc.Find(section_name);
@@ -387,7 +401,7 @@ void IniFile::WriteString(const std::string& section, const std::string& key,
   dirty_ = true;
 }
 
-void IniFile::DeleteKey(const std::string& section, const std::string& key) {
+void IniFile::RemoveKey(const std::string& section, const std::string& key) {
   Doc& doc = Parsed();
   Doc::Section* s = doc.Find(NameKey(section));
   if (!s) return;
@@ -421,6 +435,14 @@ std::string IniFile::Serialize() const {
 
 bool IniFile::Flush() {
   if (!dirty_) return true;
+  std::string now;
+  if (files_.ReadFile(path_, &now) && now != disk_) {
+    // Changed under us: the same changes, made on what the file holds now.
+    disk_ = std::move(now);
+    doc_.reset();
+    for (const Change& change : pending_) Apply(change);
+  }
+  pending_.clear();
   std::string bytes = Serialize();
   if (bytes != disk_ && !files_.WriteFileAtomically(path_, bytes)) {
     doc_.reset();  // back to what the file holds

@@ -47,14 +47,22 @@ class IniFile {
   // Removes the first such key line of the first such section (a later duplicate then shows).
   void DeleteKey(const std::string& section, const std::string& key);
 
-  // Writes the pending changes with one atomic replacement of the file. On failure returns false
-  // and drops them: the object again holds what the file holds.
+  // Writes the pending changes with one atomic replacement of the file. When the file changed
+  // since this object read or wrote it (another object on the same file wrote meanwhile), the
+  // changes are made again on what the file holds now, so neither writer undoes the other. On
+  // failure returns false and drops them: the object again holds what the file holds.
   bool Flush();
   // The bytes the object would write now.
   std::string Serialize() const;
 
  private:
   struct Doc;  // the parsed form, built on first use
+  struct Change {
+    bool remove;
+    std::string section, key, value;
+  };
+  void Apply(const Change& change);
+  void RemoveKey(const std::string& section, const std::string& key);
   Doc& Parsed() const;
 
   FileSystem& files_;
@@ -62,6 +70,7 @@ class IniFile {
   bool read_ok_ = false;
   std::string disk_;
   bool dirty_ = false;
+  std::vector<Change> pending_;  // since the last flush, in order
   mutable std::unique_ptr<Doc> doc_;
 };
 
