@@ -54,6 +54,8 @@ orv_start_xvfb() {
 orv_make_prefix() {
   if [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/.orvanel-ready" ]; then
     [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] && return 0
+    # A kernel that runs no 32-bit programs: there is no 32-bit part to add.
+    "$WINE32" --version >/dev/null 2>&1 || return 0
     orv_log "adding 32-bit support to Wine prefix $WINEPREFIX"
     # wineboot -u skips a prefix whose timestamp matches this Wine: remove it to force the update.
     rm -f "$WINEPREFIX/.update-timestamp"
