@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "remote_controls.h"
 
 namespace e2e {
 namespace {
@@ -100,6 +101,37 @@ std::vector<std::string> ClippedControls(HWND main) {
   std::vector<std::string> clipped;
   EnumChildWindows(main, CollectClipped, reinterpret_cast<LPARAM>(&clipped));
   return clipped;
+}
+
+// The rectangles of the controls on the pages (children of the views' containers and panels),
+// in their parent's client coordinates.
+BOOL CALLBACK CollectPageControl(HWND child, LPARAM param) {
+  if (ClassOf(GetParent(child)) != "TPageView") return TRUE;
+  RECT r{};
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  reinterpret_cast<std::vector<std::pair<HWND, RECT>>*>(param)->push_back({child, r});
+  return TRUE;
+}
+
+std::vector<std::pair<HWND, RECT>> PageControls(HWND main) {
+  std::vector<std::pair<HWND, RECT>> controls;
+  EnumChildWindows(main, CollectPageControl, reinterpret_cast<LPARAM>(&controls));
+  return controls;
+}
+
+// A drop-down list is as high as its font makes it (its layout height is that of the open list);
+// an etched line sizes itself when made (Wine adds its edges to it): of these only the place of
+// the top-left corner (and the list's width) is the layout's.
+void KeepOwnSize(HWND control, const RECT& actual, RECT* expected) {
+  const std::string window_class = ClassOf(control);
+  if (window_class == "ComboBox") {
+    expected->bottom = expected->top + (actual.bottom - actual.top);
+  } else if (window_class == "Static" &&
+             (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_ETCHEDHORZ) {
+    expected->right = expected->left + (actual.right - actual.left);
+    expected->bottom = expected->top + (actual.bottom - actual.top);
+  }
 }
 
 int AwarenessOfWindow(HWND window) {
@@ -204,6 +236,44 @@ TEST_P(DisplayScaling, TheProgramIsPerMonitorAwareAndEveryPageFitsAtThisDpi) {
   SaveShot("activex_page_" + dpi + "dpi");
   for (const std::string& clipped : ClippedControls(main_)) ADD_FAILURE() << "clipped: " << clipped;
 }
+
+// Moved to a screen of 144 dpi (the message Windows sends then): the window takes the suggested
+// rectangle and every control of every page is placed again from its 96-dpi layout.
+using DpiChange = DisplayScaling;
+TEST_P(DpiChange, TheWindowTakesTheSuggestedRectangleAndLaysEveryPageOutAgain) {
+  const std::vector<std::pair<HWND, RECT>> before = PageControls(main_);
+  ASSERT_GT(before.size(), 100u);
+  RECT window{};
+  ASSERT_TRUE(GetWindowRect(main_, &window));
+  const RECT suggested{40, 30, 40 + MulDiv(599, 144, 96), 30 + MulDiv(387, 144, 96)};
+  ASSERT_TRUE(SendDpiChanged(main_, 144, suggested));
+  Sync();
+  ASSERT_TRUE(GetWindowRect(main_, &window));
+  EXPECT_TRUE(EqualRect(&window, &suggested))
+      << "at (" << window.left << "," << window.top << ")-(" << window.right << ","
+      << window.bottom << ")";
+  HWND tree = FindWindowExA(main_, nullptr, WC_TREEVIEWA, nullptr);
+  RECT r{};
+  ASSERT_TRUE(GetWindowRect(tree, &r));
+  EXPECT_EQ(r.right - r.left, MulDiv(137, 144, 96) - MulDiv(8, 144, 96));
+  for (const auto& [control, r96] : before) {
+    ASSERT_TRUE(GetWindowRect(control, &r));
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    RECT expected{MulDiv(r96.left, 144, 96), MulDiv(r96.top, 144, 96),
+                  MulDiv(r96.right, 144, 96), MulDiv(r96.bottom, 144, 96)};
+    KeepOwnSize(control, r, &expected);
+    EXPECT_TRUE(EqualRect(&r, &expected))
+        << Describe(control) << " not placed for 144 dpi: (" << r.left << "," << r.top << ")-("
+        << r.right << "," << r.bottom << ") in its parent, not (" << expected.left << ","
+        << expected.top << ")-(" << expected.right << "," << expected.bottom << ")";
+  }
+  for (const std::string& clipped : ClippedControls(main_)) ADD_FAILURE() << "clipped: " << clipped;
+  ShowPage(1);
+  SaveShot("ad_page_after_dpi_change_to_144dpi");
+}
+
+INSTANTIATE_TEST_SUITE_P(From96, DpiChange, ::testing::Values(96),
+                         [](const ::testing::TestParamInfo<int>&) { return std::string("Dpi"); });
 
 INSTANTIATE_TEST_SUITE_P(Dpi, DisplayScaling, ::testing::Values(96, 144),
                          [](const ::testing::TestParamInfo<int>& info) {

@@ -427,7 +427,10 @@ TEST_F(AdPageViewTest, AChangeOfDpiLaysEveryControlOutAgainWithTheNewFont) {
     GetClientRect(GetParent(control), &parent);
     EXPECT_TRUE(r.right <= parent.right && r.bottom <= parent.bottom)
         << "control " << GetDlgCtrlID(control) << " sticks out of its parent at 144 dpi";
-    EXPECT_EQ(FontOf(control), font144.get()) << GetDlgCtrlID(control);
+    char window_class[32] = "";
+    GetClassNameA(control, window_class, sizeof(window_class));
+    if (std::string(window_class) != "TPageView")  // inner sheets draw no text
+      EXPECT_EQ(FontOf(control), font144.get()) << GetDlgCtrlID(control);
   }
   RECT client{};
   GetClientRect(black(), &client);
