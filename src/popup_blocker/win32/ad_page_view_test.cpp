@@ -429,8 +429,9 @@ TEST_F(AdPageViewTest, AChangeOfDpiLaysEveryControlOutAgainWithTheNewFont) {
         << "control " << GetDlgCtrlID(control) << " sticks out of its parent at 144 dpi";
     char window_class[32] = "";
     GetClassNameA(control, window_class, sizeof(window_class));
-    if (std::string(window_class) != "TPageView")  // inner sheets draw no text
+    if (std::string(window_class) != "TPageView") {  // inner sheets draw no text
       EXPECT_EQ(FontOf(control), font144.get()) << GetDlgCtrlID(control);
+    }
   }
   RECT client{};
   GetClientRect(black(), &client);
