@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
 """Draws the application icon (a white ring on a blue disc) and writes it as a Windows .ico
-with 16, 32 and 48 pixel images (32-bit BGRA, bottom-up, with an AND mask).
+with the sizes Windows asks for at 96 to 192 dpi and more: 16, 20, 24, 32, 40, 48 and 64 pixel
+images (32-bit BGRA, bottom-up, with an AND mask) and a 256 pixel one as PNG (as Windows keeps
+its large icons; a bitmap of that size would be 260 KB).
 
     python3 tools/make-icon.py src/app/win32/orvanel.ico
 """
 import struct
 import sys
+import zlib
 
 
 def pixel(x, y, size):
@@ -44,13 +47,30 @@ def image(size):
     return header + xor + and_mask
 
 
+def png_image(size):
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    raw = b""
+    for y in range(size):  # top-down, RGBA, filter 0 on every row
+        row = b"".join(struct.pack("BBBB", *(lambda b, g, r, a: (r, g, b, a))(*pixel(x, y, size)))
+                       for x in range(size))
+        raw += b"\0" + row
+    return (b"\x89PNG\r\n\x1a\n" +
+            chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+SIZES = [16, 20, 24, 32, 40, 48, 64, 256]
+
+
 def main(path):
-    sizes = [16, 32, 48]
-    images = [image(s) for s in sizes]
-    out = struct.pack("<HHH", 0, 1, len(sizes))
-    offset = 6 + 16 * len(sizes)
-    for s, data in zip(sizes, images):
-        out += struct.pack("<BBBBHHII", s, s, 0, 0, 1, 32, len(data), offset)
+    images = [png_image(s) if s >= 256 else image(s) for s in SIZES]
+    out = struct.pack("<HHH", 0, 1, len(SIZES))
+    offset = 6 + 16 * len(SIZES)
+    for s, data in zip(SIZES, images):
+        # A width or height of 256 is written as 0 in the directory.
+        out += struct.pack("<BBBBHHII", s % 256, s % 256, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
     out += b"".join(images)
     with open(path, "wb") as f:

@@ -81,6 +81,15 @@ orv_make_prefix() {
   touch "$WINEPREFIX/.orvanel-ready"
 }
 
+# Wine draws the caption buttons and other frame glyphs with the Marlett font; this Wine does
+# not find the one of Debian's fonts-wine by itself (the buttons read "0 r"): the prefix gets a
+# copy in its Fonts folder.
+orv_install_fonts() {
+  local source=/usr/share/wine/fonts/marlett.ttf fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  [ -f "$source" ] && [ -d "$fonts" ] || return 0
+  [ -f "$fonts/marlett.ttf" ] || cp "$source" "$fonts/marlett.ttf"
+}
+
 # Ends the wine processes of this prefix (all started by these scripts) and the Xvfb started above.
 orv_wine_stop() {
   "$WINESERVER" -k >/dev/null 2>&1 || true
@@ -92,4 +101,4 @@ orv_wine_stop() {
   fi
 }
 
-orv_start_xvfb && orv_make_prefix
+orv_start_xvfb && orv_make_prefix && orv_install_fonts

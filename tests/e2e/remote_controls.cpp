@@ -32,6 +32,23 @@ bool TickListViewRow(HWND list, int row) {
   return ok;
 }
 
+bool SendDpiChanged(HWND window, int dpi, const RECT& suggested) {
+  DWORD process_id = 0;
+  GetWindowThreadProcessId(window, &process_id);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, process_id);
+  if (!process) return false;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(suggested), MEM_COMMIT, PAGE_READWRITE);
+  DWORD_PTR done = 0;
+  const bool ok = remote &&
+                  WriteProcessMemory(process, remote, &suggested, sizeof(suggested), nullptr) &&
+                  SendMessageTimeoutA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                      reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 20000,
+                                      &done);
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return ok;
+}
+
 HWND WaitForMessageBox(DWORD process_id, const std::string& caption, DWORD timeout_ms) {
   HWND found = nullptr;
   WaitUntil(

@@ -19,6 +19,9 @@ HWND WaitForMessageBox(DWORD process_id, const std::string& caption, DWORD timeo
 std::string MessageBoxText(HWND box);
 // Presses IDOK, IDYES or IDNO.
 void AnswerMessageBox(HWND box, int button_id);
+// Sends WM_DPICHANGED as the system does when a window moves to a screen of `dpi`, with the
+// suggested rectangle in the program's memory; false when it could not be sent.
+bool SendDpiChanged(HWND window, int dpi, const RECT& suggested);
 // Presses a push button of the program: BN_CLICKED to its parent, as a click sends.
 void ClickButton(HWND button);
 

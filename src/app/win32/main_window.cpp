@@ -8,6 +8,7 @@
 #include "shell/error_display.h"
 #include "shell/tray_menu.h"
 #include "shell/win32/tray_menu_entries.h"
+#include "shell/win32/window_dpi.h"
 
 namespace orv {
 
@@ -36,15 +37,10 @@ enum ControlId : int {
   kIdSheetFirst = 100,  // + page index
 };
 
-int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-  ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
-}
-
-HFONT MakeFont(int pixel_height, BYTE charset) {
-  return CreateFontA(-pixel_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset,
+// The form's font for the window's dpi: 9 points (12 pixels at 96 dpi, the design's height).
+HFONT MakeFont(int dpi, BYTE charset) {
+  return CreateFontA(-FontPixelHeight(kFontPoints, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                     charset,
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      DEFAULT_PITCH | FF_DONTCARE, kDesignFontFace);
 }
@@ -54,12 +50,22 @@ BOOL CALLBACK SetFontOnChild(HWND child, LPARAM font) {
   return TRUE;
 }
 
+// The sheets of the page control, relative to it.
+constexpr RECT kSheetRect{kSheetMargin, kSheetMargin,
+                          kPageRect.right - kPageRect.left - kSheetMargin,
+                          kPageRect.bottom - kPageRect.top - kSheetMargin};
+
+void Place(HWND window, const RECT& rect96, int dpi) {
+  const RECT r = win32::ScaleRect(rect96, dpi);
+  MoveWindow(window, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+}
+
 }  // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, Registry& registry, Clock& clock,
                        const std::string& exe_path)
     : instance_(instance),
-      dpi_(ScreenDpi()),
+      dpi_(win32::ScreenDpi()),
       tray_(nullptr, nullptr, kTrayTip,
             {[this] { form_.item_dispClick(); }, [this] { form_.sIconDblClick(); },
              [this](POINT at) { OpenTrayMenu(at); }}),
@@ -76,7 +82,7 @@ MainWindow::~MainWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
-int MainWindow::Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+int MainWindow::Scale(int pixels) const { return ScaleToDpi(pixels, dpi_); }
 
 bool MainWindow::RegisterClasses(HINSTANCE instance) {
   WNDCLASSEXA wc{};
@@ -187,6 +193,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_COMMAND:
       OnCommand(wparam, lparam);
       return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+      return 0;
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<const NMHDR*>(lparam);
       if (header->hwndFrom == tree_ &&
@@ -261,6 +270,15 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 
 void MainWindow::OnCreate() {
   small_icon_ = reinterpret_cast<HICON>(GetClassLongPtrA(hwnd_, GCLP_HICONSM));
+  // Made on the screen of the system's dpi; a window that is on another screen takes its size.
+  const int window_dpi = win32::WindowDpi(hwnd_);
+  if (window_dpi != dpi_) {
+    dpi_ = window_dpi;
+    SetWindowPos(hwnd_, nullptr, 0, 0, Scale(kWidth), Scale(kHeight),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowIcons();
+  }
+  KeepOnScreen();
   CreateControls();
   menu_ = std::make_unique<win32::SkinnedMenu>(hwnd_);
   // The icon is in the tray from window creation, whatever the start-up sequence does.
@@ -274,7 +292,8 @@ void MainWindow::OnCreate() {
 
 void MainWindow::CreateControls() {
   // The design font; the start-up sequence replaces it by the system's character set.
-  font_.reset(MakeFont(Scale(12), GB2312_CHARSET));
+  font_charset_ = GB2312_CHARSET;
+  font_.reset(MakeFont(dpi_, font_charset_));
   auto child = [&](DWORD ex_style, const char* cls, const char* text, DWORD style, const RECT& r,
                    HWND parent, int id) {
     return CreateWindowExA(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, Scale(r.left),
@@ -289,7 +308,6 @@ void MainWindow::CreateControls() {
   tree_ = child(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "",
                 WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
                 kTreeRect, hwnd_, kIdTree);
-  SendMessageA(tree_, TVM_SETINDENT, Scale(kTreeIndent), 0);
   for (const PageInfo& page : kPages) {
     TVINSERTSTRUCTA insert{};
     insert.hParent = TVI_ROOT;
@@ -301,17 +319,15 @@ void MainWindow::CreateControls() {
 
   page_host_ = child(WS_EX_CONTROLPARENT, kPageHostClass, "MainPage", 0, kPageRect, hwnd_,
                      kIdPageHost);
-  const int sheet_width = kPageRect.right - kPageRect.left - 2 * kSheetMargin;
-  const int sheet_height = kPageRect.bottom - kPageRect.top - 2 * kSheetMargin;
   for (int i = 0; i < kPageCount; ++i) {
     // Window text = page caption (never shown: the tabs are hidden), class TTabSheet.
+    // Hidden until shown; placed with the others below.
     sheets_[i] = CreateWindowExA(WS_EX_CONTROLPARENT, kSheetClass, kPages[i].page_caption,
-                                 WS_CHILD | WS_CLIPCHILDREN, Scale(kSheetMargin),
-                                 Scale(kSheetMargin), Scale(sheet_width), Scale(sheet_height),
-                                 page_host_,
+                                 WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0, page_host_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdSheetFirst + i)),
                                  instance_, nullptr);
   }
+  LayOutControls();
   ApplyFont(font_.get());
   ShowSheet(kGeneralPageIndex);
 }
@@ -327,6 +343,55 @@ void MainWindow::CreatePageViews() {
   }
 }
 
+// The window's own controls at the current dpi (the pages' views lay out their own).
+void MainWindow::LayOutControls() {
+  Place(tree_, kTreeRect, dpi_);
+  SendMessageA(tree_, TVM_SETINDENT, Scale(kTreeIndent), 0);
+  Place(page_host_, kPageRect, dpi_);
+  for (HWND sheet : sheets_) Place(sheet, kSheetRect, dpi_);
+  LayoutNotice();
+}
+
+// The 96-dpi place with a larger dpi's size may reach past the screen's work area.
+void MainWindow::KeepOnScreen() {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  RECT window{};
+  if (!GetWindowRect(hwnd_, &window) ||
+      !GetMonitorInfoA(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor))
+    return;
+  const RECT inside =
+      win32::ToRect(KeepInside(win32::ToLayoutRect(window), win32::ToLayoutRect(monitor.rcWork)));
+  if (inside.left != window.left || inside.top != window.top)
+    SetWindowPos(hwnd_, nullptr, inside.left, inside.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The window's icons at the sizes for its dpi (the class's are for the system's).
+void MainWindow::SetWindowIcons() {
+  HICON big = win32::LoadIconForDpi(instance_, IDI_ORVANEL, 32, dpi_);
+  HICON small = win32::LoadIconForDpi(instance_, IDI_ORVANEL, 16, dpi_);
+  if (big) SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  if (small) SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+}
+
+// Moved to a screen of another dpi: the suggested rectangle keeps the window's place on it;
+// the fonts are made anew for the dpi and every control is laid out again from the 96-dpi
+// layout.
+void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+  dpi_ = UsableDpi(dpi);
+  win32::UniqueFont font(MakeFont(dpi_, font_charset_));
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  LayOutControls();
+  if (font) ApplyFont(font.get());
+  for (auto& view : views_)
+    if (view) view->ChangeDpi(dpi_, font ? font.get() : font_.get());
+  if (font) font_ = std::move(font);  // the old font is deleted only after no control uses it
+  SetWindowIcons();
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void MainWindow::ApplyFont(HFONT font) {
   SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   EnumChildWindows(hwnd_, SetFontOnChild, reinterpret_cast<LPARAM>(font));
@@ -335,8 +400,9 @@ void MainWindow::ApplyFont(HFONT font) {
 // Start-up: the form's font (9 points, the system's default character set), the caption, the
 // page tabs hidden and the first page shown.
 void MainWindow::SetUpWindow() {
-  win32::UniqueFont font(MakeFont(MulDiv(kFontPoints, dpi_, 72), DEFAULT_CHARSET));
+  win32::UniqueFont font(MakeFont(dpi_, DEFAULT_CHARSET));
   if (font) {
+    font_charset_ = DEFAULT_CHARSET;
     ApplyFont(font.get());
     font_ = std::move(font);  // the old font is deleted only after no control uses it
   }

@@ -53,7 +53,7 @@ class MainWindow : public AppWindow {
   // Runs until the window is destroyed; returns the exit code.
   int RunMessageLoop();
 
-  // Scales a length given at 96 dots per inch to the screen's.
+  // Scales a length given at 96 dots per inch to the window's dots per inch.
   int Scale(int pixels) const;
 
   // AppWindow
@@ -72,6 +72,10 @@ class MainWindow : public AppWindow {
   void CreatePageViews();
   void SetUpWindow();
   void ApplyFont(HFONT font);
+  void LayOutControls();
+  void SetWindowIcons();
+  void KeepOnScreen();
+  void OnDpiChanged(int dpi, const RECT& suggested);
   void LayoutNotice();
   void ShowSheet(int index);
   // Redraws every page's controls from its page object, and the notice line.
@@ -111,6 +115,7 @@ class MainWindow : public AppWindow {
 
   std::unique_ptr<win32::SkinnedMenu> menu_;
   win32::UniqueFont font_;
+  BYTE font_charset_ = GB2312_CHARSET;  // the design's until the start-up sequence sets the form's
   HICON small_icon_ = nullptr;  // shared resource icon
 
   HWND notice_ = nullptr;

@@ -33,13 +33,8 @@ UrlShortcutPageView::UrlShortcutPageView(const PageContext& context, UrlShortcut
   if (!CreateContainer()) return;
   HWND container = handle();
   hints_.Attach(container);
-  HWND icon = CreateControl(0, "STATIC", "", SS_ICON | SS_REALSIZECONTROL, kIconRect, container,
-                            kIdIcon);
-  // The system's information icon at the small size: a note on how the list is used.
-  const int small = Scale(16);
-  HANDLE picture = LoadImageA(nullptr, reinterpret_cast<LPCSTR>(IDI_INFORMATION), IMAGE_ICON,
-                              small, small, LR_SHARED);
-  SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(picture), 0);
+  CreateControl(0, "STATIC", "", SS_ICON | SS_REALSIZECONTROL, kIconRect, container, kIdIcon);
+  ShowInformationIcon();
   CreateControl(0, "STATIC", kShortcutHeading, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kHeadingRect,
                 container, kIdHeading);
   HWND list = CreateControl(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "UrlShortcut",
@@ -66,6 +61,16 @@ UrlShortcutPageView::UrlShortcutPageView(const PageContext& context, UrlShortcut
   list_.Attach(list, {{nullptr, 40}, {"快捷名称", 120}, {"访问网址", 0}}, dpi);
   Refresh();
 }
+
+// A note on how the list is used.
+void UrlShortcutPageView::ShowInformationIcon() {
+  const int small = Scale(16);
+  HANDLE picture = LoadImageA(nullptr, reinterpret_cast<LPCSTR>(IDI_INFORMATION), IMAGE_ICON,
+                              small, small, LR_SHARED);
+  SendMessageA(GetDlgItem(handle(), kIdIcon), STM_SETICON, reinterpret_cast<WPARAM>(picture), 0);
+}
+
+void UrlShortcutPageView::OnDpiChanged() { ShowInformationIcon(); }
 
 void UrlShortcutPageView::Refresh() {
   if (!alive()) return;

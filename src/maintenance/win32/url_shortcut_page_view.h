@@ -31,6 +31,9 @@ class UrlShortcutPageView : public PageView {
  private:
   void OnCommand(HWND control, int id, int code) override;
   LRESULT OnNotify(const NMHDR& header) override;
+  void OnDpiChanged() override;
+  // The system's information icon at the small size for the view's dpi.
+  void ShowInformationIcon();
 
   UrlShortcutPage& page_;
   CheckListView list_;

@@ -13,6 +13,7 @@
 #include "platform/win32/win32_files.h"
 #include "lists/ini_array.h"
 #include "shell/settings.h"
+#include "shell/win32/gdi_objects.h"
 
 namespace orv::win32 {
 namespace {
@@ -375,6 +376,76 @@ TEST(AdPageViewLifetime, AViewOutlivedByItsWindowOrOutlivingItIsSafe) {
   page.blacklist.Append("x");
   view->Refresh();  // nothing left to draw into
   view.reset();
+}
+
+// The controls the view placed (children of its container and panels), with their rectangles
+// in their parent's client coordinates.
+BOOL CALLBACK CollectPlaced(HWND child, LPARAM out) {
+  char parent_class[32] = "";
+  GetClassNameA(GetParent(child), parent_class, sizeof(parent_class));
+  if (std::string(parent_class) != "TPageView") return TRUE;
+  RECT r{};
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  (*reinterpret_cast<std::map<HWND, RECT>*>(out))[child] = r;
+  return TRUE;
+}
+
+std::map<HWND, RECT> PlacedControls(HWND container) {
+  std::map<HWND, RECT> placed;
+  EnumChildWindows(container, CollectPlaced, reinterpret_cast<LPARAM>(&placed));
+  return placed;
+}
+
+HFONT FontOf(HWND window) { return reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)); }
+
+// Moved to a 144-dpi screen and back: every control is laid out from its 96-dpi rectangle (edges
+// scaled, so nothing drifts or overlaps) with the new font, inside its parent, and the list's
+// column fills it again.
+TEST_F(AdPageViewTest, AChangeOfDpiLaysEveryControlOutAgainWithTheNewFont) {
+  const std::map<HWND, RECT> at96 = PlacedControls(view_->handle());
+  ASSERT_GT(at96.size(), 20u);
+  UniqueFont font144(CreateFontA(-18, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "宋体"));
+  UniqueFont font96(CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "宋体"));
+
+  MoveWindow(host_.sheet(), 6, 6, MulDiv(417, 144, 96), MulDiv(329, 144, 96), FALSE);
+  view_->ChangeDpi(144, font144.get());
+  RECT sheet{}, container{};
+  GetClientRect(host_.sheet(), &sheet);
+  GetWindowRect(view_->handle(), &container);
+  EXPECT_EQ(container.right - container.left, sheet.right);
+  EXPECT_EQ(container.bottom - container.top, sheet.bottom);
+  const std::map<HWND, RECT> at144 = PlacedControls(view_->handle());
+  ASSERT_EQ(at144.size(), at96.size());
+  for (const auto& [control, r96] : at96) {
+    const RECT& r = at144.at(control);
+    EXPECT_EQ(r.left, MulDiv(r96.left, 144, 96)) << GetDlgCtrlID(control);
+    EXPECT_EQ(r.top, MulDiv(r96.top, 144, 96)) << GetDlgCtrlID(control);
+    EXPECT_EQ(r.right, MulDiv(r96.right, 144, 96)) << GetDlgCtrlID(control);
+    EXPECT_EQ(r.bottom, MulDiv(r96.bottom, 144, 96)) << GetDlgCtrlID(control);
+    RECT parent{};
+    GetClientRect(GetParent(control), &parent);
+    EXPECT_TRUE(r.right <= parent.right && r.bottom <= parent.bottom)
+        << "control " << GetDlgCtrlID(control) << " sticks out of its parent at 144 dpi";
+    char window_class[32] = "";
+    GetClassNameA(control, window_class, sizeof(window_class));
+    if (std::string(window_class) != "TPageView") {  // inner sheets draw no text
+      EXPECT_EQ(FontOf(control), font144.get()) << GetDlgCtrlID(control);
+    }
+  }
+  RECT client{};
+  GetClientRect(black(), &client);
+  EXPECT_EQ(SendMessageA(black(), LVM_GETCOLUMNWIDTH, 0, 0), client.right);
+
+  MoveWindow(host_.sheet(), 4, 4, 417, 329, FALSE);
+  view_->ChangeDpi(96, font96.get());
+  const std::map<HWND, RECT> back = PlacedControls(view_->handle());
+  for (const auto& [control, r96] : at96) {
+    const RECT& r = back.at(control);
+    EXPECT_TRUE(EqualRect(&r, &r96)) << "control " << GetDlgCtrlID(control) << " drifted";
+  }
+  EXPECT_EQ(FontOf(view_->apply_button()), font96.get());
+  view_.reset();  // before the fonts go
 }
 
 }  // namespace

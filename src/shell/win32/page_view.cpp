@@ -1,5 +1,7 @@
 #include "shell/win32/page_view.h"
 
+#include "shell/win32/window_dpi.h"
+
 namespace orv::win32 {
 
 namespace {
@@ -54,20 +56,24 @@ bool PageView::CreateContainer() {
 }
 
 HWND PageView::CreatePanel(HWND parent, const RECT& r, int id, const char* text) {
-  return CreateWindowExA(WS_EX_CONTROLPARENT, kViewClass, text, WS_CHILD | WS_CLIPCHILDREN,
-                         Scale(r.left), Scale(r.top), Scale(r.right - r.left),
-                         Scale(r.bottom - r.top), parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ModuleInstance(),
-                         this);
+  const RECT at = ScaleRect(r, dpi_);
+  HWND panel = CreateWindowExA(WS_EX_CONTROLPARENT, kViewClass, text, WS_CHILD | WS_CLIPCHILDREN,
+                               at.left, at.top, at.right - at.left, at.bottom - at.top, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ModuleInstance(),
+                               this);
+  if (panel) placed_.push_back({panel, r});
+  return panel;
 }
 
 HWND PageView::CreateControl(DWORD ex_style, const char* window_class, const char* text,
                              DWORD style, const RECT& r, HWND parent, int id) {
-  return CreateWindowExA(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style,
-                         Scale(r.left), Scale(r.top), Scale(r.right - r.left),
-                         Scale(r.bottom - r.top), parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ModuleInstance(),
-                         nullptr);
+  const RECT at = ScaleRect(r, dpi_);
+  HWND control = CreateWindowExA(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style,
+                                 at.left, at.top, at.right - at.left, at.bottom - at.top, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 ModuleInstance(), nullptr);
+  if (control) placed_.push_back({control, r});
+  return control;
 }
 
 HWND PageView::CreateButton(const char* text, const RECT& rect, HWND parent, int id,
@@ -79,6 +85,34 @@ HWND PageView::CreateButton(const char* text, const RECT& rect, HWND parent, int
 void PageView::ApplyFont() {
   if (font_ && container_)
     EnumChildWindows(container_, SetFontOnChild, reinterpret_cast<LPARAM>(font_));
+}
+
+void PageView::ChangeDpi(int dpi, HFONT font) {
+  const int old_dpi = dpi_;
+  dpi_ = UsableDpi(dpi);
+  font_ = font;
+  if (!container_) return;
+  RECT client{};
+  GetClientRect(sheet_, &client);
+  MoveWindow(container_, 0, 0, client.right, client.bottom, FALSE);
+  for (const Placed& p : placed_) {
+    const RECT at = ScaleRect(p.rect96, dpi_);
+    MoveWindow(p.window, at.left, at.top, at.right - at.left, at.bottom - at.top, FALSE);
+    char window_class[32] = "";
+    GetClassNameA(p.window, window_class, sizeof(window_class));
+    if (lstrcmpiA(window_class, WC_LISTVIEWA) != 0) continue;
+    // Column widths were made for the old dpi.
+    HWND header = reinterpret_cast<HWND>(SendMessageA(p.window, LVM_GETHEADER, 0, 0));
+    const int columns = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    for (int c = 0; c < columns; ++c) {
+      const int width = static_cast<int>(SendMessageA(p.window, LVM_GETCOLUMNWIDTH, c, 0));
+      SendMessageA(p.window, LVM_SETCOLUMNWIDTH, c, MAKELPARAM(MulDiv(width, dpi_, old_dpi), 0));
+    }
+  }
+  if (font_) EnumChildWindows(container_, SetFontOnChild, reinterpret_cast<LPARAM>(font_));
+  OnDpiChanged();
+  Refresh();
+  RedrawWindow(container_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // One procedure for the container and its panels: the view arrives with WM_NCCREATE.

@@ -7,7 +7,9 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <vector>
 
+#include "shell/dpi_scaling.h"
 #include "shell/error_display.h"
 
 namespace orv::win32 {
@@ -36,19 +38,26 @@ class PageView {
   // The container window (child of the sheet); null before it is made and once destroyed.
   HWND handle() const { return container_; }
 
+  // The window went to a screen of another dpi and the sheet has its new size: lays every
+  // control out again from its 96-dpi rectangle and gives it `font` (made for that dpi).
+  void ChangeDpi(int dpi, HFONT font);
+
  protected:
   // Makes the container, filling the sheet. Call it first in the derived constructor.
   bool CreateContainer();
   // A child panel of the view's own class (an inner sheet): its controls report here too.
   HWND CreatePanel(HWND parent, const RECT& rect, int id, const char* text);
-  // A child control; rect is at 96 dots per inch.
+  // A child control; rect is at 96 dots per inch (kept for a later change of dpi).
   HWND CreateControl(DWORD ex_style, const char* window_class, const char* text, DWORD style,
                      const RECT& rect, HWND parent, int id);
   HWND CreateButton(const char* text, const RECT& rect, HWND parent, int id,
                     DWORD extra_style = 0);
   // Sets the form's font on every control made so far.
   void ApplyFont();
-  int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+  int Scale(int pixels) const { return ScaleToDpi(pixels, dpi_); }
+  int dpi() const { return dpi_; }
+  // After ChangeDpi has moved the controls: what else of the view has a size (icons).
+  virtual void OnDpiChanged() {}
   // Between the container's creation and its WM_DESTROY: controls' last notifications while
   // they go are not events.
   bool alive() const { return alive_; }
@@ -74,6 +83,11 @@ class PageView {
   EventRunner run_;
   HWND container_ = nullptr;
   bool alive_ = false;
+  struct Placed {
+    HWND window;
+    RECT rect96;
+  };
+  std::vector<Placed> placed_;  // controls and panels made here, with their 96-dpi rectangles
 };
 
 }  // namespace orv::win32
