@@ -3,7 +3,9 @@
 ;   makensis -INPUTCHARSET UTF8 -DBUILD_DEFINES=<file> installer/orvanel.nsi
 ; where the build's file (installer/CMakeLists.txt writes it) defines VERSION, PROGRAM_DIR (the
 ; staged program folder), OUTFILE, MAIN_CLASS and MAIN_CAPTION (the main window's, read from the
-; program's sources).
+; program's sources) and BITS. The shipped build is 32-bit (BITS 32): a 32-bit installer, the
+; 32-bit program files folder and registry view, the 32-bit RegSvr32, as the program itself
+; sees the system. An x86_64 build (BITS 64) gets a 64-bit installer with the 64-bit ones.
 ;
 ; Silent use: setup.exe /S [/D=folder]; uninst.exe /S [/REMOVELISTS]. The user's lists
 ; (conf\KillAD.ini, conf\antix_data.ini, conf\urlShortcut.ini) survive an update and an
@@ -18,6 +20,12 @@ SetCompressor /SOLID lzma
   !error "makensis -DBUILD_DEFINES=<file written by the build> (see installer/CMakeLists.txt)"
 !endif
 !include "${BUILD_DEFINES}"
+!if ${BITS} == 64
+  Target amd64-unicode
+  !define PROGRAM_FILES "$PROGRAMFILES64"
+!else
+  !define PROGRAM_FILES "$PROGRAMFILES"
+!endif
 
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
@@ -38,7 +46,7 @@ SetCompressor /SOLID lzma
 
 Name "${PRODUCT_CN} ${VERSION}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES\${PRODUCT}"
+InstallDir "${PROGRAM_FILES}\${PRODUCT}"
 ; An update goes where the last install went.
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PUBLISHER} ${PRODUCT} ${VERSION}"
@@ -73,6 +81,17 @@ LangString SectionLists ${LANG_SIMPCHINESE} "同时删除我的名单和设置"
 LangString SectionLists ${LANG_ENGLISH} "Also remove my lists and settings"
 LangString StillRunning ${LANG_SIMPCHINESE} "${PRODUCT_CN}仍在运行，未能正常退出。是否强制结束它？"
 LangString StillRunning ${LANG_ENGLISH} "${PRODUCT} is still running and did not close. End it now?"
+
+; The registry view of the program's bitness (a 32-bit installer is in the 32-bit one already).
+!macro UseProgramsRegistryView
+  !if ${BITS} == 64
+    SetRegView 64
+  !endif
+!macroend
+
+Function .onInit
+  !insertmacro UseProgramsRegistryView
+FunctionEnd
 
 ; ---- ends a running instance through its window contract ----
 ; The main window is found by class and caption, as the companions find it; WM_CLOSE runs the
@@ -211,6 +230,7 @@ Section "-un.folders"
 SectionEnd
 
 Function un.onInit
+  !insertmacro UseProgramsRegistryView
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/REMOVELISTS" $1
