@@ -17,6 +17,8 @@
 
 #include "harness.h"
 
+#include <tlhelp32.h>
+
 namespace {
 
 // The running program's main window, or null after saying why.
@@ -114,15 +116,32 @@ int Tray(DWORD timeout_ms) {
   return 1;
 }
 
+bool UninstallerCopyRunning() {
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  bool found = false;
+  for (BOOL more = Process32First(snap, &entry); more && !found;
+       more = Process32Next(snap, &entry)) {
+    const char* name = entry.szExeFile;
+    found = lstrcmpiA(name, "Au_.exe") == 0 || lstrcmpiA(name, "Un.exe") == 0 ||
+            (std::strlen(name) == 8 && _strnicmp(name, "Un_", 3) == 0 &&
+             lstrcmpiA(name + 4, ".exe") == 0);
+  }
+  CloseHandle(snap);
+  return found;
+}
+
 int Run(DWORD timeout_ms, const std::string& command_line) {
   DWORD code = 1;
   if (!e2e::RunAndWait(command_line, timeout_ms, &code)) {
     std::fprintf(stderr, "orvanel_ctl: %s did not start or did not end\n", command_line.c_str());
     return 1;
   }
-  // An NSIS uninstaller copies itself to the temporary folder as Au_.exe, starts the copy and
-  // ends at once; the copy does the work.
-  if (!e2e::WaitUntil([] { return e2e::ProcessesNamed("Au_.exe").empty(); }, timeout_ms)) {
+  // An NSIS uninstaller copies itself to the temporary folder (NSIS 3: Un.exe, or Un_A.exe ...
+  // when taken; NSIS 2: Au_.exe), starts the copy and ends at once; the copy does the work.
+  if (!e2e::WaitUntil([] { return !UninstallerCopyRunning(); }, timeout_ms)) {
     std::fprintf(stderr, "orvanel_ctl: the uninstaller's copy did not end\n");
     return 1;
   }
