@@ -5,7 +5,8 @@ set -euo pipefail
 SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
 # The shipped build is 32-bit: Wine's 32-bit loader (wine32) comes from the i386 architecture.
 pkgs=(cmake g++ make googletest libgtest-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-      wine64 wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei fonts-wine locales python3)
+      wine64 wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei fonts-wine locales python3
+      nsis)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -7,13 +7,17 @@
 #           ORV_X86_64=1 also the same tests of an x86_64 build, the only x86_64 target built:
 #           about a minute more),
 #   tier 3  the end-to-end driver orvanel_e2e.exe under Wine against the real (i686) Orvanel.exe,
-# then the benchmark program when there is one (printed, not judged). The last line is
+#   tier 4  the installer (tests/installer/installer_test.sh) in a fresh Wine prefix of its own,
+# then the benchmark program and the whole program's figures (orvanel_program_bench.exe, with
+# ORV_BENCH_SCANS scans, default 1000; printed, not judged). The last line is
 # "N passed, N failed" over all tiers; the exit code is non-zero when a tier failed or ran nothing.
 # On a machine whose kernel runs no 32-bit programs (Wine's 32-bit loader fails with "Exec format
 # error"), the i686 build is still built, and tiers 2 and 3 run the x86_64 build instead; the
 # summary says so.
 # Overrides: ORV_NATIVE_BUILD, ORV_WIN_BUILD (i686), ORV_WIN64_BUILD (x86_64) (build folders),
-# ORV_X86_64=1 (add the x86_64 tier 2), ORV_WINEPREFIX (see wine-env.sh).
+# ORV_X86_64=1 (add the x86_64 tier 2), ORV_WINEPREFIX (see wine-env.sh), ORV_BENCH_SCANS.
+# On a machine whose kernel runs no 32-bit programs, tier 4 and the whole-program figures use
+# an x86_64 build (built for them) and say so; tiers 2 and 3 of i686 then fail.
 set -uo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -206,10 +210,66 @@ tier3() {
 }
 stage "tier 3" tier3
 
+# ---- the build whose programs this machine runs, for tier 4 and the whole-program figures ----
+# The shipped i686 one; a kernel without 32-bit support (Wine's 32-bit loader fails with "Exec
+# format error") gets an x86_64 build of the same targets instead.
+release_targets=(orvanel_installer orvanel_ctl orvanel_program_bench)
+pick_release_build() {
+  if "$WINE32" --version >/dev/null 2>&1; then
+    REL_DIR="$WIN"; REL_BITS=32; REL_WINE="$WINE32"
+    [ $win_ok -eq 1 ] || return 1
+    cmake --build "$WIN" -j2 --target "${release_targets[@]}" >"$LOGS/release-build.log" 2>&1 ||
+      { tail -20 "$LOGS/release-build.log"; return 1; }
+  else
+    echo "this machine runs no 32-bit programs: tier 4 and the whole-program figures use an x86_64 build"
+    REL_DIR="$WIN64"; REL_BITS=64; REL_WINE="$WINE64"
+    build_win "$WIN64" mingw-w64-x86_64.cmake release-x86_64 \
+      $(printf -- '--target %s ' "${release_targets[@]}")
+  fi
+}
+rel_ok=0
+# Tier 4 makes a prefix of its own: it needs only the display, which the Wine set-up gives also
+# where it failed for want of 32-bit support.
+if [ -n "${DISPLAY:-}" ]; then stage "installer build" pick_release_build && rel_ok=1; fi
+
+# ---- tier 4: the installer in a fresh prefix ----
+tier4() {
+  if [ $rel_ok -ne 1 ]; then count_tier "tier 4 (installer)" 1 0 0; return 1; fi
+  local version setup
+  version="$(tr -d '[:space:]' <"$REL_DIR/orvanel-version.txt")"
+  setup="$REL_DIR/release/Orvanel-$version-setup.exe"
+  timeout 600 bash "$ROOT/tests/installer/installer_test.sh" "$setup" "$REL_DIR/orvanel_ctl.exe" \
+    "$REL_BITS" </dev/null >"$LOGS/tier4.log" 2>&1
+  local rc=$? line
+  cat "$LOGS/tier4.log"
+  line="$(grep -E '^installer checks: [0-9]+ passed, [0-9]+ failed' "$LOGS/tier4.log" | tail -1)"
+  PASSED=0; FAILED=1
+  if [ -n "$line" ]; then
+    PASSED="$(echo "$line" | sed -E 's/.* ([0-9]+) passed.*/\1/')"
+    FAILED="$(echo "$line" | sed -E 's/.* ([0-9]+) failed.*/\1/')"
+  fi
+  count_tier "tier 4 (installer)" "$rc" "$PASSED" "$FAILED"
+  [ "$rc" -eq 0 ] && [ "$FAILED" -eq 0 ]
+}
+stage "tier 4" tier4
+
 # ---- benchmarks: printed, not judged ----
 if [ -x "$NATIVE/orvanel_bench" ]; then
   stage "benchmarks (not judged)" timeout 600 "$NATIVE/orvanel_bench" </dev/null
 fi
+whole_program_bench() {
+  local f
+  echo "shipped files ($REL_BITS-bit build, stripped as released):"
+  (cd "$REL_DIR/package/Orvanel" && for f in Orvanel.exe *.dll *.htm conf/*; do
+     printf '  %-22s %9s bytes\n' "$f" "$(stat -c %s "$f")"; done)
+  for f in "$REL_DIR"/release/*; do printf '  %-22s %9s bytes\n' "$(basename "$f")" "$(stat -c %s "$f")"; done
+  (cd "$REL_DIR" && timeout 300 "$REL_WINE" ./orvanel_program_bench.exe "${ORV_BENCH_SCANS:-1000}" \
+     </dev/null >"$LOGS/program-bench.raw" 2>&1)
+  local rc=$?
+  tr -d '\r' <"$LOGS/program-bench.raw"
+  return $rc
+}
+if [ $rel_ok -eq 1 ]; then stage "whole program (not judged)" whole_program_bench; fi
 
 orv_wine_stop
 trap - EXIT

@@ -1,5 +1,6 @@
 #include "harness.h"
 
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -251,6 +252,15 @@ HWND FindMainWindow(DWORD process_id) {
   for (HWND w : FindTopLevelWindows(kOrvanelClass, process_id))
     if (WindowText(w) == kOrvanelCaption) return w;
   return nullptr;
+}
+
+bool HasTrayIcon(HWND owner, UINT icon_id) {
+  NOTIFYICONDATAA data = {};
+  data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+  data.hWnd = owner;
+  data.uID = icon_id;
+  data.uFlags = 0;
+  return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
 bool HasStarted(HWND main_window) { return GetPropA(main_window, kStartedProperty) != nullptr; }

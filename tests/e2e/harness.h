@@ -71,6 +71,9 @@ std::vector<HWND> FindTopLevelWindows(const char* class_name, DWORD process_id =
 // The main window of `process_id` (class and caption, as outside components find it), at once;
 // nullptr when there is none (yet).
 HWND FindMainWindow(DWORD process_id);
+// Whether the tray holds the icon `icon_id` of `owner`: an empty NIM_MODIFY, which the shell
+// refuses for an icon it does not have, and which changes nothing when it has it.
+bool HasTrayIcon(HWND owner, UINT icon_id);
 // True once the window's start-up sequence has run (kStartedProperty).
 bool HasStarted(HWND main_window);
 // Waits for the main window of `process_id` (class and caption) and for the end of its start-up

@@ -3,12 +3,21 @@
 //   orvanel_ctl show  [timeout_ms]   waits for the main window and shows it
 //   orvanel_ctl menu  [timeout_ms]   opens the tray menu as a right click on the icon does
 //   orvanel_ctl close [timeout_ms]   closes the main window and waits for the program to end
+//   orvanel_ctl start EXE [timeout_ms]  starts EXE on the desktop (it goes on running) and waits
+//                                    for its started main window and its tray icon
+//   orvanel_ctl tray  [timeout_ms]   waits until the running program's tray icon is there
+//   orvanel_ctl run timeout_ms COMMAND...  runs a command line on the desktop and waits for it
+//                                    (and for the copy of itself an NSIS uninstaller runs);
+//                                    exit code: the command's
 // Exit code 0 on success, 1 on timeout or failure, 2 on bad arguments.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "harness.h"
+
+#include <tlhelp32.h>
 
 namespace {
 
@@ -67,11 +76,84 @@ int Close(DWORD timeout_ms) {
   return ended ? 0 : 1;
 }
 
+bool WaitForTrayIcon(HWND hwnd, DWORD timeout_ms) {
+  return e2e::WaitUntil([&] { return e2e::HasTrayIcon(hwnd, static_cast<UINT>(kTrayIconId)); }, timeout_ms);
+}
+
+int Start(const char* exe, DWORD timeout_ms) {
+  STARTUPINFOA si = {};
+  si.cb = sizeof(si);
+  char desktop[] = "shell";
+  si.lpDesktop = desktop;
+  std::string command = std::string("\"") + exe + "\"";
+  std::string folder(exe);
+  folder = folder.substr(0, folder.find_last_of('\\') + 1);
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessA(exe, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
+    std::fprintf(stderr, "orvanel_ctl: cannot start %s (error %lu)\n", exe, GetLastError());
+    return 1;
+  }
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  HWND hwnd = e2e::WaitForMainWindow(pi.dwProcessId, timeout_ms);
+  if (!hwnd) {
+    std::fprintf(stderr, "orvanel_ctl: %s showed no started main window\n", exe);
+    return 1;
+  }
+  if (!WaitForTrayIcon(hwnd, timeout_ms)) {
+    std::fprintf(stderr, "orvanel_ctl: %s has no tray icon\n", exe);
+    return 1;
+  }
+  return 0;
+}
+
+int Tray(DWORD timeout_ms) {
+  HWND hwnd = WaitForAnyMainWindow(timeout_ms);
+  if (!hwnd) return 1;
+  if (WaitForTrayIcon(hwnd, timeout_ms)) return 0;
+  std::fprintf(stderr, "orvanel_ctl: the program has no tray icon\n");
+  return 1;
+}
+
+bool UninstallerCopyRunning() {
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  bool found = false;
+  for (BOOL more = Process32First(snap, &entry); more && !found;
+       more = Process32Next(snap, &entry)) {
+    const char* name = entry.szExeFile;
+    found = lstrcmpiA(name, "Au_.exe") == 0 || lstrcmpiA(name, "Un.exe") == 0 ||
+            (std::strlen(name) == 8 && _strnicmp(name, "Un_", 3) == 0 &&
+             lstrcmpiA(name + 4, ".exe") == 0);
+  }
+  CloseHandle(snap);
+  return found;
+}
+
+int Run(DWORD timeout_ms, const std::string& command_line) {
+  DWORD code = 1;
+  if (!e2e::RunAndWait(command_line, timeout_ms, &code)) {
+    std::fprintf(stderr, "orvanel_ctl: %s did not start or did not end\n", command_line.c_str());
+    return 1;
+  }
+  // An NSIS uninstaller copies itself to the temporary folder (NSIS 3: Un.exe, or Un_A.exe ...
+  // when taken; NSIS 2: Au_.exe), starts the copy and ends at once; the copy does the work.
+  if (!e2e::WaitUntil([] { return !UninstallerCopyRunning(); }, timeout_ms)) {
+    std::fprintf(stderr, "orvanel_ctl: the uninstaller's copy did not end\n");
+    return 1;
+  }
+  return static_cast<int>(code);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: orvanel_ctl show|menu|close [timeout_ms]\n");
+    std::fprintf(stderr, "usage: orvanel_ctl show|menu|close|tray [timeout_ms] | start EXE "
+                         "[timeout_ms] | run timeout_ms COMMAND...\n");
     return 2;
   }
   const DWORD timeout_ms = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 30000;
@@ -82,6 +164,18 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "show") == 0) return Show(timeout_ms);
   if (std::strcmp(argv[1], "menu") == 0) return Menu(timeout_ms);
   if (std::strcmp(argv[1], "close") == 0) return Close(timeout_ms);
+  if (std::strcmp(argv[1], "tray") == 0) return Tray(timeout_ms);
+  if (std::strcmp(argv[1], "start") == 0 && argc > 2)
+    return Start(argv[2], argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 30000);
+  if (std::strcmp(argv[1], "run") == 0 && argc > 3) {
+    std::string command_line;
+    for (int i = 3; i < argc; ++i) {
+      if (i > 3) command_line += ' ';
+      const bool quote = std::strchr(argv[i], ' ') != nullptr;
+      command_line += quote ? "\"" + std::string(argv[i]) + "\"" : std::string(argv[i]);
+    }
+    return Run(timeout_ms, command_line);
+  }
   std::fprintf(stderr, "orvanel_ctl: unknown command %s\n", argv[1]);
   return 2;
 }
