@@ -430,11 +430,19 @@ std::string IniFile::Serialize() const {
     const Eol eol = (line.eol == Eol::None && line.next >= 0) ? doc.style : line.eol;
     out.append(EolText(eol));
   }
+  // Bytes that begin with a mark themselves (a file with two) keep one before them, or the
+  // reader would skip theirs and read the first line as another.
+  if (BomLength(out) > 0) out.insert(0, "\xEF\xBB\xBF");
   return out;
 }
 
 bool IniFile::Flush() {
-  if (!dirty_) return true;
+  if (!dirty_) {
+    // Changes that changed nothing (a delete of a missing key) end here too: made again by a
+    // later flush, they would undo what another object wrote meanwhile.
+    pending_.clear();
+    return true;
+  }
   std::string now;
   if (files_.ReadFile(path_, &now) && now != disk_) {
     // Changed under us: the same changes, made on what the file holds now.
