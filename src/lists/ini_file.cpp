@@ -427,7 +427,13 @@ std::string IniFile::Serialize() const {
   for (int i = doc.lines[0].next; i >= 0; i = doc.lines[i].next) {
     const Doc::Line& line = doc.lines[i];
     out.append(doc.Text(line));
-    const Eol eol = (line.eol == Eol::None && line.next >= 0) ? doc.style : line.eol;
+    Eol eol = (line.eol == Eol::None && line.next >= 0) ? doc.style : line.eol;
+    // A lone CR before an empty line that ends in LF would read as one CR LF, and that line
+    // would be gone: end this one with CR LF.
+    if (eol == Eol::Cr && line.next >= 0 && doc.Text(doc.lines[line.next]).empty() &&
+        doc.lines[line.next].eol == Eol::Lf) {
+      eol = Eol::CrLf;
+    }
     out.append(EolText(eol));
   }
   // Bytes that begin with a mark themselves (a file with two) keep one before them, or the

@@ -337,5 +337,17 @@ TEST_F(IniFileTest, ASecondMarkAtTheStartKeepsTheFirstLineAsRead) {
   EXPECT_EQ(again.ReadString("AD", "ad0", "D"), "b");
 }
 
+// A new line written with the file's CR line ends before an empty LF line keeps that line.
+TEST_F(IniFileTest, ALoneCrNeverJoinsTheLineEndOfAnEmptyLineAfterIt) {
+  auto ini = Open("[s]\rk=1\n\n[t]\n");
+  ini->WriteString("s", "n", "2");
+  ASSERT_TRUE(ini->Flush());
+  EXPECT_EQ(files_.FileBytes(kPath), "[s]\rk=1\nn=2\r\n\n[t]\n");
+  auto cut = Open("[s]\ra=1\rb=2\n\n[t]\n");
+  cut->DeleteKey("s", "b");
+  ASSERT_TRUE(cut->Flush());
+  EXPECT_EQ(files_.FileBytes(kPath), "[s]\ra=1\r\n\n[t]\n");
+}
+
 }  // namespace
 }  // namespace orv
