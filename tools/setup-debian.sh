@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Installs everything the build and the three test tiers need on a fresh Debian 12 machine.
+# Installs everything the builds and the test stages need on a fresh Debian 12 machine.
 # Safe to run again: it installs only what is missing, and does nothing slow when all is there.
 set -euo pipefail
 SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
 # The shipped build is 32-bit: Wine's 32-bit loader (wine32) comes from the i386 architecture.
+# NSIS makes the installer; clang with its runtime libraries (libFuzzer and the sanitizers, only
+# recommended by clang-14) builds the fuzz targets.
 pkgs=(cmake g++ make googletest libgtest-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
       wine64 wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei fonts-wine locales python3
-      nsis)
+      nsis clang libclang-rt-14-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

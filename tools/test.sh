@@ -3,6 +3,8 @@
 #   bash tools/test.sh
 # It installs what is missing, builds the native and the Windows builds, then runs
 #   tier 1  the portable core's unit tests (ctest, native),
+#           the sanitizer tier: the same tests built with ASan and UBSan (build/native-asan),
+#           the fuzz stage: each libFuzzer target of fuzz/ for ORV_FUZZ_SECONDS (20) seconds,
 #   tier 2  orvanel_win32_tests.exe under Wine: the shipped 32-bit (i686) build (with
 #           ORV_X86_64=1 also the same tests of an x86_64 build, the only x86_64 target built:
 #           about a minute more),
@@ -12,12 +14,11 @@
 # ORV_BENCH_SCANS scans, default 1000; printed, not judged). The last line is
 # "N passed, N failed" over all tiers; the exit code is non-zero when a tier failed or ran nothing.
 # On a machine whose kernel runs no 32-bit programs (Wine's 32-bit loader fails with "Exec format
-# error"), the i686 build is still built, and tiers 2 and 3 run the x86_64 build instead; the
-# summary says so.
-# Overrides: ORV_NATIVE_BUILD, ORV_WIN_BUILD (i686), ORV_WIN64_BUILD (x86_64) (build folders),
+# error"), the i686 build is still built, and tiers 2, 3 and 4 and the whole program's figures run
+# the x86_64 build instead; the summary says so.
+# Overrides: ORV_NATIVE_BUILD, ORV_WIN_BUILD (i686), ORV_WIN64_BUILD (x86_64), ORV_ASAN_BUILD,
+# ORV_FUZZ_BUILD (build folders), ORV_FUZZ_SECONDS (the fuzz stage's time per target),
 # ORV_X86_64=1 (add the x86_64 tier 2), ORV_WINEPREFIX (see wine-env.sh), ORV_BENCH_SCANS.
-# On a machine whose kernel runs no 32-bit programs, tier 4 and the whole-program figures use
-# an x86_64 build (built for them) and say so; tiers 2 and 3 of i686 then fail.
 set -uo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -25,6 +26,9 @@ cd "$ROOT"
 NATIVE="${ORV_NATIVE_BUILD:-$ROOT/build/native}"
 WIN="${ORV_WIN_BUILD:-$ROOT/build/win32}"
 WIN64="${ORV_WIN64_BUILD:-$ROOT/build/win64}"
+ASAN="${ORV_ASAN_BUILD:-$ROOT/build/native-asan}"
+FUZZ="${ORV_FUZZ_BUILD:-$ROOT/build/fuzz}"
+FUZZ_SECONDS="${ORV_FUZZ_SECONDS:-20}"
 X86_64="${ORV_X86_64:-0}"
 LOGS="$ROOT/build/test-logs"
 SHOTS="$ROOT/build/screenshots"
@@ -111,7 +115,7 @@ build_win() {
 RUNS_32BIT=1
 if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   RUNS_32BIT=0; X86_64=1
-  report+=("note: this kernel runs no 32-bit programs: tiers 2 and 3 ran the x86_64 build")
+  report+=("note: this kernel runs no 32-bit programs: tiers 2, 3 and 4 and the whole-program figures ran the x86_64 build")
 fi
 native_ok=1; win_ok=1; win64_ok=1
 stage "native build" build_native || native_ok=0
@@ -124,21 +128,70 @@ elif [ "$X86_64" = 1 ]; then
 fi
 
 # ---- tier 1: native unit tests ----
-tier1() {
-  if [ $native_ok -ne 1 ]; then count_tier "tier 1 (native ctest)" 1 0 0; return 1; fi
-  ctest --test-dir "$NATIVE" -j2 --timeout 300 --output-on-failure </dev/null >"$LOGS/tier1.log" 2>&1
+# run_ctest NAME BUILD-OK FOLDER LOGNAME [ENV=VALUE...]: one ctest run, counted as a tier.
+run_ctest() {
+  local name="$1" ok="$2" dir="$3" log="$4"; shift 4
+  if [ "$ok" -ne 1 ]; then count_tier "$name" 1 0 0; return 1; fi
+  env "$@" ctest --test-dir "$dir" -j2 --timeout 300 --output-on-failure </dev/null >"$LOGS/$log.log" 2>&1
   local rc=$? line passed=0 failed=0 all
-  grep -vE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' "$LOGS/tier1.log"
-  line="$(grep -E '% tests passed, [0-9]+ tests? failed out of [0-9]+' "$LOGS/tier1.log" | tail -1)"
+  grep -vE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed|^ +Start +[0-9]+: ' "$LOGS/$log.log"
+  line="$(grep -E '% tests passed, [0-9]+ tests? failed out of [0-9]+' "$LOGS/$log.log" | tail -1)"
   if [ -n "$line" ]; then
     failed="$(echo "$line" | sed -E 's/.*passed, ([0-9]+) tests? failed out of ([0-9]+).*/\1/')"
     all="$(echo "$line" | sed -E 's/.*failed out of ([0-9]+).*/\1/')"
     passed=$((all - failed))
   fi
-  count_tier "tier 1 (native ctest)" "$rc" "$passed" "$failed"
+  count_tier "$name" "$rc" "$passed" "$failed"
   [ "$rc" -eq 0 ] && [ "$passed" -gt 0 ]
 }
-stage "tier 1" tier1
+stage "tier 1" run_ctest "tier 1 (native ctest)" $native_ok "$NATIVE" tier1
+
+# ---- the native unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer ----
+# Any report ends its test with a failure (no recovery); the benchmarks are not built here.
+ORV_SANITIZE="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+build_asan() {
+  cmake -S "$ROOT" -B "$ASAN" -DCMAKE_CXX_FLAGS="$ORV_SANITIZE" \
+    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >"$LOGS/asan-configure.log" 2>&1 \
+    || { cat "$LOGS/asan-configure.log"; return 1; }
+  cmake --build "$ASAN" -j2 --target orvanel_tests >"$LOGS/asan-build.log" 2>&1 \
+    || { tail -40 "$LOGS/asan-build.log"; return 1; }
+}
+asan_ok=1
+stage "sanitizer build" build_asan || asan_ok=0
+stage "sanitizer tier" run_ctest "sanitizer tier (ASan+UBSan)" $asan_ok "$ASAN" sanitizer \
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
+
+# ---- fuzz targets (clang, libFuzzer, ASan+UBSan): a short run of each ----
+build_fuzz() {
+  cmake -S "$ROOT/fuzz" -B "$FUZZ" -DCMAKE_CXX_COMPILER=clang++ >"$LOGS/fuzz-configure.log" 2>&1 \
+    || { cat "$LOGS/fuzz-configure.log"; return 1; }
+  cmake --build "$FUZZ" -j2 >"$LOGS/fuzz-build.log" 2>&1 || { tail -40 "$LOGS/fuzz-build.log"; return 1; }
+  grep -E 'warning' "$LOGS/fuzz-build.log" || true
+}
+# Each target that runs its time without a crash, a mismatch or a hang counts as one passed test.
+fuzz_tier() {
+  local passed=0 failed=0 t rc
+  if [ "$1" -ne 1 ]; then count_tier "fuzz (${FUZZ_SECONDS}s each)" 1 0 0; return 1; fi
+  for t in $(cd "$ROOT/fuzz/corpus" && ls); do
+    ORV_FUZZ_BUILD="$FUZZ" timeout $((FUZZ_SECONDS + 120)) bash "$ROOT/fuzz/run.sh" "$t" \
+      -max_total_time="$FUZZ_SECONDS" </dev/null >"$LOGS/fuzz-$t.log" 2>&1
+    rc=$?
+    if [ $rc -eq 0 ]; then
+      passed=$((passed + 1))
+      echo "$t: $(grep -E '^Done [0-9]+ runs' "$LOGS/fuzz-$t.log" | tail -1)," \
+        "$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$LOGS/fuzz-$t.log" | tail -1)"
+    else
+      failed=$((failed + 1))
+      echo "$t: FAILED (exit $rc), log $LOGS/fuzz-$t.log"
+      grep -E '^mismatch|ERROR|runtime error|SUMMARY' -A2 "$LOGS/fuzz-$t.log" | head -20
+    fi
+  done
+  count_tier "fuzz (${FUZZ_SECONDS}s each)" 0 "$passed" "$failed"
+  [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+}
+fuzz_ok=1
+stage "fuzz build" build_fuzz || fuzz_ok=0
+stage "fuzz" fuzz_tier $fuzz_ok
 
 # ---- Wine: private prefix, Xvfb when there is no display ----
 wine_setup() {
@@ -211,21 +264,16 @@ tier3() {
 stage "tier 3" tier3
 
 # ---- the build whose programs this machine runs, for tier 4 and the whole-program figures ----
-# The shipped i686 one; a kernel without 32-bit support (Wine's 32-bit loader fails with "Exec
-# format error") gets an x86_64 build of the same targets instead.
+# The shipped i686 one, or the x86_64 one where the kernel runs no 32-bit programs.
 release_targets=(orvanel_installer orvanel_ctl orvanel_program_bench)
 pick_release_build() {
-  if "$WINE32" --version >/dev/null 2>&1; then
-    REL_DIR="$WIN"; REL_BITS=32; REL_WINE="$WINE32"
-    [ $win_ok -eq 1 ] || return 1
-    cmake --build "$WIN" -j2 --target "${release_targets[@]}" >"$LOGS/release-build.log" 2>&1 ||
-      { tail -20 "$LOGS/release-build.log"; return 1; }
+  if [ "$RUNS_32BIT" = 1 ]; then
+    REL_DIR="$WIN"; REL_BITS=32; REL_WINE="$WINE32"; [ $win_ok -eq 1 ] || return 1
   else
-    echo "this machine runs no 32-bit programs: tier 4 and the whole-program figures use an x86_64 build"
-    REL_DIR="$WIN64"; REL_BITS=64; REL_WINE="$WINE64"
-    build_win "$WIN64" mingw-w64-x86_64.cmake release-x86_64 \
-      $(printf -- '--target %s ' "${release_targets[@]}")
+    REL_DIR="$WIN64"; REL_BITS=64; REL_WINE="$WINE64"; [ $win64_ok -eq 1 ] || return 1
   fi
+  cmake --build "$REL_DIR" -j2 --target "${release_targets[@]}" >"$LOGS/release-build.log" 2>&1 ||
+    { tail -20 "$LOGS/release-build.log"; return 1; }
 }
 rel_ok=0
 # Tier 4 makes a prefix of its own: it needs only the display, which the Wine set-up gives also

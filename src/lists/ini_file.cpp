@@ -427,14 +427,28 @@ std::string IniFile::Serialize() const {
   for (int i = doc.lines[0].next; i >= 0; i = doc.lines[i].next) {
     const Doc::Line& line = doc.lines[i];
     out.append(doc.Text(line));
-    const Eol eol = (line.eol == Eol::None && line.next >= 0) ? doc.style : line.eol;
+    Eol eol = (line.eol == Eol::None && line.next >= 0) ? doc.style : line.eol;
+    // A lone CR before an empty line that ends in LF would read as one CR LF, and that line
+    // would be gone: end this one with CR LF.
+    if (eol == Eol::Cr && line.next >= 0 && doc.Text(doc.lines[line.next]).empty() &&
+        doc.lines[line.next].eol == Eol::Lf) {
+      eol = Eol::CrLf;
+    }
     out.append(EolText(eol));
   }
+  // Bytes that begin with a mark themselves (a file with two) keep one before them, or the
+  // reader would skip theirs and read the first line as another.
+  if (BomLength(out) > 0) out.insert(0, "\xEF\xBB\xBF");
   return out;
 }
 
 bool IniFile::Flush() {
-  if (!dirty_) return true;
+  if (!dirty_) {
+    // Changes that changed nothing (a delete of a missing key) end here too: made again by a
+    // later flush, they would undo what another object wrote meanwhile.
+    pending_.clear();
+    return true;
+  }
   std::string now;
   if (files_.ReadFile(path_, &now) && now != disk_) {
     // Changed under us: the same changes, made on what the file holds now.

@@ -311,5 +311,43 @@ TEST_F(IniFileTest, RunReadInOnePassEqualsReadingKeyByKey) {
   }
 }
 
+// A flush that had nothing to write still ends its changes: a delete of a key the object did
+// not hold is not made again, on another object's write of that key, by a later flush.
+TEST_F(IniFileTest, AFlushWithNothingToWriteEndsItsChanges) {
+  files_.SetFile(kPath, "[S]\r\n");
+  IniFile first(files_, kPath), second(files_, kPath);
+  second.DeleteKey("S", "k");  // not there: changes nothing
+  ASSERT_TRUE(second.Flush());
+  first.WriteString("S", "k", "kept");
+  ASSERT_TRUE(first.Flush());
+  second.WriteString("S", "other", "v");
+  ASSERT_TRUE(second.Flush());
+  IniFile now(files_, kPath);
+  EXPECT_EQ(now.ReadString("S", "k", "D"), "kept");
+  EXPECT_EQ(now.ReadString("S", "other", "D"), "v");
+}
+
+// The mark is left out when writing, except before bytes that begin with a mark of their own.
+TEST_F(IniFileTest, ASecondMarkAtTheStartKeepsTheFirstLineAsRead) {
+  auto ini = Open("\xEF\xBB\xBF\xEF\xBB\xBF[AD]\r\nad0=a\r\n");
+  ini->WriteString("AD", "ad0", "b");
+  ASSERT_TRUE(ini->Flush());
+  EXPECT_EQ(files_.FileBytes(kPath), "\xEF\xBB\xBF\xEF\xBB\xBF[AD]\r\nad0=a\r\n[AD]\r\nad0=b\r\n");
+  IniFile again(files_, kPath);
+  EXPECT_EQ(again.ReadString("AD", "ad0", "D"), "b");
+}
+
+// A new line written with the file's CR line ends before an empty LF line keeps that line.
+TEST_F(IniFileTest, ALoneCrNeverJoinsTheLineEndOfAnEmptyLineAfterIt) {
+  auto ini = Open("[s]\rk=1\n\n[t]\n");
+  ini->WriteString("s", "n", "2");
+  ASSERT_TRUE(ini->Flush());
+  EXPECT_EQ(files_.FileBytes(kPath), "[s]\rk=1\nn=2\r\n\n[t]\n");
+  auto cut = Open("[s]\ra=1\rb=2\n\n[t]\n");
+  cut->DeleteKey("s", "b");
+  ASSERT_TRUE(cut->Flush());
+  EXPECT_EQ(files_.FileBytes(kPath), "[s]\ra=1\r\n\n[t]\n");
+}
+
 }  // namespace
 }  // namespace orv
