@@ -401,7 +401,7 @@ TEST_F(IniArrayTest, MatchesAnyTriesEveryEntryWithoutCase) {
   EXPECT_FALSE(TAdIniArray(files_, kPath, "POPUPAD", "ad").MatchesAny("anything"));
 }
 
-// A long list is searched through an index of the patterns' rarest four-byte runs; the answer
+// A long list is searched through an index of one rare window of each pattern; the answer
 // must stay that of trying every pattern in turn.
 TEST_F(IniArrayTest, MatchesAnyOfALongListAgreesWithTryingEachPattern) {
   std::mt19937 random(99);

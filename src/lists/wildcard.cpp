@@ -55,9 +55,11 @@ bool WildEqual(std::string_view piece, const char* at) {
   return true;
 }
 
-// First position in window where piece occurs, or npos. kmp and masks are the tables the
-// piece's way of searching needs.
-size_t SearchPiece(std::string_view piece, bool wild, const int* kmp, const Masks* masks,
+// First position in window where piece occurs, or npos. kmp is the table a Knuth-Morris-Pratt
+// search needs; shift_and: a piece with "?" is searched bit-parallel once a search by its first
+// literal byte has cost a pass over the text (its table is made then, on the stack, so that a
+// set of many such patterns costs no memory for them).
+size_t SearchPiece(std::string_view piece, bool wild, const int* kmp, bool shift_and,
                    std::string_view window) {
   const size_t m = piece.size();
   if (m > window.size()) return std::string_view::npos;
@@ -90,7 +92,10 @@ size_t SearchPiece(std::string_view piece, bool wild, const int* kmp, const Mask
     }
   }
   const std::string_view rest = window.substr(start);
-  if (masks) {
+  if (shift_and) {
+    Masks table;
+    BuildMasks(piece, &table);
+    const Masks* masks = &table;
     const uint64_t last = uint64_t{1} << (m - 1);
     uint64_t state = 0;
     for (size_t i = 0; i < rest.size(); ++i) {
@@ -105,35 +110,43 @@ size_t SearchPiece(std::string_view piece, bool wild, const int* kmp, const Mask
   return std::string_view::npos;
 }
 
-// A run of 2 to 4 literal bytes as one number: the bytes, and the length in the top byte.
-uint64_t GramAt(std::string_view s, size_t i, size_t length) {
-  uint64_t gram = 0;
-  for (size_t k = 0; k < length; ++k) {
-    gram = gram << 8 | static_cast<unsigned char>(s[i + k]);
-  }
-  return gram | static_cast<uint64_t>(length) << 56;
-}
+// The longest key window, and at most how many shapes of key one set uses (each costs a probe
+// per text position).
+constexpr size_t kWindow = 8;
+constexpr size_t kMaxShapes = 8;
 
-size_t GramLength(uint64_t gram) { return static_cast<size_t>(gram >> 56); }
-
-constexpr size_t kLongestGram = 4;
-constexpr size_t kShortestGram = 2;
-
-// Roughly how often each gram occurs among the patterns: grams are counted by a 16-bit hash, so
-// two may share a count. That only makes a choice of anchor less good, never wrong.
-class GramCounts {
+// Roughly how many windows of the patterns share each key: keys are counted by a hash, so two
+// may share a count. That only makes a choice of key less good, never wrong.
+class KeyCounts {
  public:
-  GramCounts() : counts_(1 << 16, 0) {}
-  void Add(uint64_t gram) {
-    uint8_t& c = counts_[Slot(gram)];
-    if (c != UINT8_MAX) ++c;
+  explicit KeyCounts(size_t keys) {
+    size_t size = 1 << 12;
+    while (size < keys && size < (size_t{1} << 20)) size <<= 1;
+    counts_.assign(size, 0);
+    shift_ = 64;
+    for (size_t s = size; s > 1; s >>= 1) --shift_;
   }
-  uint32_t Count(uint64_t gram) const { return counts_[Slot(gram)]; }
+  void Add(uint64_t hash) {
+    uint16_t& c = counts_[hash >> shift_];
+    if (c != UINT16_MAX) ++c;
+  }
+  uint32_t Count(uint64_t hash) const { return counts_[hash >> shift_]; }
 
  private:
-  static size_t Slot(uint64_t gram) { return (gram * 0x9E3779B97F4A7C15ull) >> 48; }
-  std::vector<uint8_t> counts_;
+  std::vector<uint16_t> counts_;
+  int shift_;
 };
+
+uint64_t Load64(const char* at) {
+  uint64_t v;
+  std::memcpy(&v, at, sizeof v);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  v = __builtin_bswap64(v);
+#endif
+  return v;
+}
+
+int CountedBytes(uint64_t mask) { return __builtin_popcountll(mask) / 8; }
 
 // Bytes are summarised in 64 bits: letters (either case) and digits have a bit each, every
 // other byte shares one of the rest. A text lacking a bit a pattern needs cannot match it.
@@ -214,15 +227,12 @@ std::string NormalizeWildcards(const std::string& pattern) {
 size_t FindWildPiece(const std::string& piece, const std::string& text) {
   const bool wild = Wild(piece);
   std::vector<int> kmp;
-  std::unique_ptr<Masks> masks;
   if (UsesKmp(piece, wild)) {
     kmp.resize(piece.size() + 1);
     BuildKmp(piece, kmp.data());
-  } else if (UsesShiftAnd(piece, wild)) {
-    masks = std::make_unique<Masks>();
-    BuildMasks(piece, masks.get());
   }
-  return SearchPiece(piece, wild, kmp.empty() ? nullptr : kmp.data(), masks.get(), text);
+  return SearchPiece(piece, wild, kmp.empty() ? nullptr : kmp.data(), UsesShiftAnd(piece, wild),
+                     text);
 }
 
 WildcardSet::WildcardSet(const std::vector<std::string>& patterns, bool fold_case)
@@ -234,10 +244,11 @@ WildcardSet::WildcardSet(const std::vector<std::string>& patterns, bool fold_cas
   }
   rules_.reserve(patterns.size());
   pieces_.reserve(pieces);
-  arena_.reserve(bytes);
+  arena_.reserve(bytes + kWindow);
   std::string scratch;
   for (const std::string& p : patterns) Add(p, &scratch);
-  BuildAnchors();
+  arena_.append(kWindow, '\0');  // so that a window of 8 bytes can be read at any piece byte
+  BuildIndex();
 }
 
 void WildcardSet::Add(const std::string& pattern, std::string* scratch) {
@@ -290,61 +301,169 @@ void WildcardSet::AddPiece(std::string_view bytes) {
     piece.table = static_cast<uint32_t>(kmp_.size());
     kmp_.resize(kmp_.size() + bytes.size() + 1);
     BuildKmp(bytes, kmp_.data() + piece.table);
-  } else if (piece.search == Search::ShiftAnd) {
-    piece.table = static_cast<uint32_t>(masks_.size());
-    masks_.emplace_back();
-    BuildMasks(bytes, &masks_.back());
   }
   pieces_.push_back(piece);
 }
 
-// Calls f with each gram of the pattern's literal runs: the runs of 4 bytes, or, in a shorter
-// run, the run itself (down to 2 bytes). Any text the pattern matches holds every one of them.
+uint64_t WildcardSet::Hash(uint64_t value, uint64_t mask) {
+  uint64_t h = (value ^ (mask * 0xC2B2AE3D27D4EB4Full)) * 0x9E3779B97F4A7C15ull;
+  return h ^ (h >> 29);
+}
+
+// Calls f(value, mask) with each candidate key of the pattern. In each run of literal bytes of
+// a piece: every window of 8 bytes; in a shorter run every window of 4 bytes; in a run of 2 or 3
+// bytes the run. And from each literal byte that a "?" follows within 8 bytes, the window up to
+// the last literal byte within 8 bytes, if it counts two bytes or more. Any text the pattern
+// matches holds every one of them.
 template <typename F>
-void WildcardSet::ForEachGram(const Rule& rule, F f) const {
+void WildcardSet::ForEachWindow(const Rule& rule, F f) const {
   const uint32_t stored = rule.middles + (rule.head ? 1 : 0) + (rule.tail ? 1 : 0);
   for (uint32_t i = rule.first; i < rule.first + stored; ++i) {
-    const std::string_view b = Bytes(pieces_[i]);
-    for (size_t start = 0; start < b.size();) {
-      size_t end = start;
-      while (end < b.size() && b[end] != '?') ++end;
-      const size_t run = end - start;
-      if (run >= kShortestGram) {
-        const size_t length = std::min(run, kLongestGram);
-        for (size_t k = start; k + length <= end; ++k) f(GramAt(b, k, length));
+    const Piece& piece = pieces_[i];
+    const std::string_view b = Bytes(piece);
+    const char* data = arena_.data() + piece.begin;  // arena_ ends in 8 spare bytes
+    for (size_t s = 0; s < b.size();) {
+      if (b[s] == '?') {
+        ++s;
+        continue;
       }
-      start = end + 1;
+      size_t run = 1;
+      while (s + run < b.size() && b[s + run] != '?') ++run;
+      const size_t length = run >= 8 ? 8 : run >= 4 ? 4 : run;
+      if (length >= 2) {
+        const uint64_t mask = length == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * length)) - 1;
+        for (size_t k = s; k + length <= s + run; ++k) f(Load64(data + k) & mask, mask);
+      }
+      if (piece.wild && s + run < b.size()) {  // windows that hold a "?"
+        for (size_t k = std::max(s, s + run >= kWindow ? s + run - kWindow + 1 : s);
+             k < s + run; ++k) {
+          size_t end = std::min(b.size(), k + kWindow);
+          while (b[end - 1] == '?') --end;
+          if (end <= s + run) continue;
+          uint64_t mask = 0;
+          for (size_t j = k; j < end; ++j) {
+            if (b[j] != '?') mask |= uint64_t{0xFF} << (8 * (j - k));
+          }
+          f(Load64(data + k) & mask, mask);
+        }
+      }
+      s += run;
     }
   }
 }
 
-void WildcardSet::BuildAnchors() {
+size_t WildcardSet::SlotOf(uint64_t value, uint64_t mask) const {
+  const size_t wrap = slots_.size() - 1;
+  size_t at = Hash(value, mask) & wrap;
+  for (;; at = (at + 1) & wrap) {
+    const Slot& slot = slots_[at];
+    if (slot.shape == 0 || (slot.value == value && shapes_[slot.shape - 1].mask == mask)) {
+      return at;
+    }
+  }
+}
+
+void WildcardSet::BuildIndex() {
   if (rules_.size() < kIndexFrom) {
     for (uint32_t i = 0; i < rules_.size(); ++i) unanchored_.push_back(i);
     return;
   }
-  GramCounts counts;
-  for (const Rule& rule : rules_) ForEachGram(rule, [&](uint64_t g) { counts.Add(g); });
-  anchors_.reserve(rules_.size());
-  for (uint32_t i = 0; i < rules_.size(); ++i) {
-    uint64_t best = 0;
+  KeyCounts counts(arena_.size());
+  for (const Rule& rule : rules_) {
+    ForEachWindow(rule, [&](uint64_t v, uint64_t m) { counts.Add(Hash(v, m)); });
+  }
+  // Each pattern's rarest key; among equals the one that counts more bytes. With too many
+  // shapes, the patterns of the rarely used ones choose again among the others.
+  std::vector<Key> chosen(rules_.size());
+  auto choose = [&](uint32_t i, const std::vector<uint64_t>* allowed) {
+    Key best;
     uint32_t best_count = UINT32_MAX;
-    ForEachGram(rules_[i], [&](uint64_t g) {
-      const uint32_t c = counts.Count(g);
-      // The rarest; among equals the longest (the length is the gram's top byte).
-      if (c < best_count || (c == best_count && g > best)) {
-        best = g;
+    ForEachWindow(rules_[i], [&](uint64_t v, uint64_t m) {
+      if (allowed && std::find(allowed->begin(), allowed->end(), m) == allowed->end()) return;
+      const uint32_t c = counts.Count(Hash(v, m));
+      if (c < best_count ||
+          (c == best_count && CountedBytes(m) > CountedBytes(best.mask))) {
+        best = {v, m};
         best_count = c;
       }
     });
-    if (best_count == UINT32_MAX) {
-      unanchored_.push_back(i);
+    chosen[i] = best;
+  };
+  for (uint32_t i = 0; i < rules_.size(); ++i) choose(i, nullptr);
+  std::vector<std::pair<uint64_t, uint32_t>> uses;  // mask, patterns
+  for (const Key& k : chosen) {
+    if (!k.mask) continue;
+    auto it = std::find_if(uses.begin(), uses.end(), [&](const auto& u) { return u.first == k.mask; });
+    if (it == uses.end()) {
+      uses.emplace_back(k.mask, 1);
     } else {
-      anchors_.emplace_back(best, i);
-      gram_lengths_ |= 1u << GramLength(best);
+      ++it->second;
     }
   }
-  std::sort(anchors_.begin(), anchors_.end());
+  if (uses.size() > kMaxShapes) {
+    std::stable_sort(uses.begin(), uses.end(),
+                     [](const auto& x, const auto& y) { return x.second > y.second; });
+    std::vector<uint64_t> allowed;
+    for (size_t k = 0; k < kMaxShapes; ++k) allowed.push_back(uses[k].first);
+    for (uint32_t i = 0; i < rules_.size(); ++i) {
+      if (chosen[i].mask &&
+          std::find(allowed.begin(), allowed.end(), chosen[i].mask) == allowed.end()) {
+        choose(i, &allowed);
+      }
+    }
+  }
+  // The table: keys grouped, each slot pointing to its run of patterns in postings_.
+  std::vector<uint32_t> order;
+  order.reserve(rules_.size());
+  for (uint32_t i = 0; i < rules_.size(); ++i) {
+    if (chosen[i].mask) {
+      order.push_back(i);
+    } else {
+      unanchored_.push_back(i);
+    }
+  }
+  std::sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) {
+    const Key &a = chosen[x], &b = chosen[y];
+    return a.mask != b.mask ? a.mask < b.mask : a.value != b.value ? a.value < b.value : x < y;
+  });
+  // Shapes that count more bytes first: theirs are the rarer keys, and a match found early ends
+  // the search.
+  for (uint32_t i : order) {
+    const uint64_t mask = chosen[i].mask;
+    if (std::none_of(shapes_.begin(), shapes_.end(), [&](const Shape& s) { return s.mask == mask; })) {
+      Shape s;
+      s.mask = mask;
+      s.length = static_cast<uint32_t>((64 - __builtin_clzll(mask)) / 8);
+      shapes_.push_back(s);
+    }
+  }
+  std::sort(shapes_.begin(), shapes_.end(), [](const Shape& x, const Shape& y) {
+    return CountedBytes(x.mask) != CountedBytes(y.mask) ? CountedBytes(x.mask) > CountedBytes(y.mask)
+                                                        : x.mask < y.mask;
+  });
+  size_t size = 16;
+  while (size < 2 * order.size()) size <<= 1;
+  slots_.assign(size, Slot());
+  filter_.assign(std::max<size_t>(1, size / 4), 0);  // 16 bits per slot
+  postings_ = order;
+  for (size_t k = 0; k < order.size();) {
+    const Key key = chosen[order[k]];
+    size_t end = k + 1;
+    while (end < order.size() && chosen[order[end]].mask == key.mask &&
+           chosen[order[end]].value == key.value) {
+      ++end;
+    }
+    uint32_t shape = 0;
+    while (shapes_[shape].mask != key.mask) ++shape;
+    const uint64_t hash = Hash(key.value, key.mask);
+    filter_[(hash >> 6) & (filter_.size() - 1)] |= uint64_t{1} << (hash & 63);
+    Slot& slot = slots_[SlotOf(key.value, key.mask)];
+    slot.value = key.value;
+    slot.shape = shape + 1;
+    slot.begin = static_cast<uint32_t>(k);
+    slot.count = static_cast<uint32_t>(end - k);
+    k = end;
+  }
 }
 
 std::string WildcardSet::Prepare(const std::string& text) const {
@@ -361,8 +480,7 @@ size_t WildcardSet::Find(const Piece& piece, std::string_view text, size_t from,
                          size_t limit) const {
   if (from > limit) return std::string_view::npos;
   const int* kmp = piece.search == Search::Kmp ? kmp_.data() + piece.table : nullptr;
-  const Masks* masks = piece.search == Search::ShiftAnd ? &masks_[piece.table] : nullptr;
-  const size_t at = SearchPiece(Bytes(piece), piece.wild, kmp, masks,
+  const size_t at = SearchPiece(Bytes(piece), piece.wild, kmp, piece.search == Search::ShiftAnd,
                                      text.substr(from, limit - from));
   return at == std::string_view::npos ? at : from + at;
 }
@@ -392,27 +510,49 @@ bool WildcardSet::Match(const Rule& rule, std::string_view text, uint64_t bytes)
 
 bool WildcardSet::MatchesAny(const std::string& text) const {
   if (rules_.empty()) return false;
-  const std::string prepared = Prepare(text);
+  std::string prepared = Prepare(text);
+  const size_t size = prepared.size();
   const uint64_t bytes = BytesOf(prepared);
-  if (!anchors_.empty()) {
-    std::vector<uint64_t> grams;
-    for (size_t length = kShortestGram; length <= kLongestGram; ++length) {
-      if (!(gram_lengths_ & (1u << length))) continue;
-      for (size_t i = 0; i + length <= prepared.size(); ++i) {
-        grams.push_back(GramAt(prepared, i, length));
-      }
-    }
-    std::sort(grams.begin(), grams.end());
-    grams.erase(std::unique(grams.begin(), grams.end()), grams.end());
-    for (uint64_t g : grams) {
-      auto it = std::lower_bound(anchors_.begin(), anchors_.end(), std::make_pair(g, 0u));
-      for (; it != anchors_.end() && it->first == g; ++it) {
-        if (Match(rules_[it->second], prepared, bytes)) return true;
+  prepared.append(kWindow, '\0');  // so that every window of 8 bytes can be read
+  const std::string_view view(prepared.data(), size);
+  if (!slots_.empty()) {
+    const char* data = prepared.data();
+    const size_t wrap = slots_.size() - 1, filter_wrap = filter_.size() - 1;
+    uint32_t tried[16];  // slots already tried, so that a key found twice is tried once
+    size_t tried_count = 0;
+    for (uint32_t s = 0; s < shapes_.size(); ++s) {
+      const Shape& shape = shapes_[s];
+      if (shape.length > size) continue;
+      for (size_t i = 0; i + shape.length <= size; ++i) {
+        const uint64_t value = Load64(data + i) & shape.mask;
+        const uint64_t hash = Hash(value, shape.mask);
+        if (!(filter_[(hash >> 6) & filter_wrap] & (uint64_t{1} << (hash & 63)))) continue;
+        for (size_t at = hash & wrap;; at = (at + 1) & wrap) {
+          const Slot& slot = slots_[at];
+          if (slot.shape == 0) break;
+          if (slot.shape != s + 1 || slot.value != value) continue;
+          const uint32_t here = static_cast<uint32_t>(at);
+          if (std::find(tried, tried + tried_count, here) != tried + tried_count) break;
+          if (tried_count < 16) tried[tried_count++] = here;
+          for (uint32_t k = slot.begin; k < slot.begin + slot.count; ++k) {
+            if (Match(rules_[postings_[k]], view, bytes)) return true;
+          }
+          break;
+        }
       }
     }
   }
   for (uint32_t i : unanchored_) {
-    if (Match(rules_[i], prepared, bytes)) return true;
+    if (Match(rules_[i], view, bytes)) return true;
+  }
+  return false;
+}
+
+bool WildcardSet::MatchesAnyByScan(const std::string& text) const {
+  const std::string prepared = Prepare(text);
+  const uint64_t bytes = BytesOf(prepared);
+  for (const Rule& rule : rules_) {
+    if (Match(rule, prepared, bytes)) return true;
   }
   return false;
 }

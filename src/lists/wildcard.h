@@ -24,6 +24,9 @@ class WildcardSet {
   size_t size() const { return rules_.size(); }
   // Whether any of the patterns matches text.
   bool MatchesAny(const std::string& text) const;
+  // The same answer as MatchesAny, found by trying every pattern in turn (for the tests and the
+  // benchmark that check the index against it).
+  bool MatchesAnyByScan(const std::string& text) const;
   // Whether pattern number index matches text.
   bool Matches(size_t index, const std::string& text) const;
 
@@ -33,7 +36,7 @@ class WildcardSet {
     uint32_t begin = 0, size = 0;  // bytes in arena_
     bool wild = false;             // holds "?"
     Search search = Search::Direct;
-    uint32_t table = 0;            // start in kmp_, or index in masks_
+    uint32_t table = 0;            // start in kmp_
   };
   struct Rule {
     uint32_t first = 0;      // first stored piece: head (if any), middles, tail (if any)
@@ -46,7 +49,6 @@ class WildcardSet {
 
   void Add(const std::string& pattern, std::string* scratch);
   void AddPiece(std::string_view bytes);
-  void BuildAnchors();
   std::string Prepare(const std::string& text) const;
   bool Match(const Rule& rule, std::string_view text, uint64_t bytes) const;
   bool At(const Piece& piece, std::string_view text, size_t pos) const;
@@ -54,20 +56,41 @@ class WildcardSet {
   std::string_view Bytes(const Piece& piece) const {
     return std::string_view(arena_).substr(piece.begin, piece.size);
   }
-  template <typename F>
-  void ForEachGram(const Rule& rule, F f) const;
 
   bool fold_case_;
   std::string arena_;
   std::vector<Piece> pieces_;
   std::vector<Rule> rules_;
   std::vector<int> kmp_;
-  std::vector<std::array<uint64_t, 256>> masks_;
-  // Each pattern filed under its rarest run of two to four literal bytes (its anchor); a text is
-  // tried only against the patterns whose anchor it holds, and those without one.
-  std::vector<std::pair<uint64_t, uint32_t>> anchors_;  // sorted: anchor, pattern
+  // The index. Each pattern is filed under one key: a window of up to 8 bytes of one of its
+  // pieces, starting and ending on a literal byte, with its "?" bytes left out (a mask says which
+  // bytes count) -- the window that fewest patterns share. Any text the pattern matches holds
+  // the key's bytes at some place, so a text is tried only against the patterns whose key it
+  // holds (looked up with a hash table, one probe per text position and key shape) and those
+  // without a key (no two literal bytes within 8 bytes of one piece, like "*" or "*a*b*").
+  struct Shape {
+    uint64_t mask = 0;   // 0xFF in each byte that counts (byte k of the window: bits 8k..8k+7)
+    uint32_t length = 0; // bytes from the first to the last counted one
+  };
+  struct Slot {
+    uint64_t value = 0;  // the window's counted bytes
+    uint32_t shape = 0;  // index in shapes_ + 1; 0: empty slot
+    uint32_t begin = 0, count = 0;  // the patterns, in postings_
+  };
+  struct Key {
+    uint64_t value = 0, mask = 0;
+  };
+  void BuildIndex();
+  template <typename F>
+  void ForEachWindow(const Rule& rule, F f) const;
+  size_t SlotOf(uint64_t value, uint64_t mask) const;
+  static uint64_t Hash(uint64_t value, uint64_t mask);
+
+  std::vector<Shape> shapes_;
+  std::vector<Slot> slots_;        // open addressing, a power of two in size
+  std::vector<uint64_t> filter_;   // one bit per hash (a power of two): some key may have it
+  std::vector<uint32_t> postings_;
   std::vector<uint32_t> unanchored_;
-  uint32_t gram_lengths_ = 0;  // bit n: some anchor is n bytes long
 };
 
 // Normalises the runs of "*" and "?" as described above.

@@ -232,8 +232,11 @@ MemoryRegistry::Place MemoryRegistry::Map(RegRoot root, const std::string& path,
 
 bool MemoryRegistry::CountWrite() {
   ++write_calls_;
-  if (fail_from_ <= 0) return true;
-  return ++writes_since_armed_ < fail_from_;
+  if (fail_at_ <= 0) return true;
+  ++writes_since_armed_;
+  const bool fail = fail_persistent_ ? writes_since_armed_ >= fail_at_ : writes_since_armed_ == fail_at_;
+  if (fail) ++failures_;
+  return !fail;
 }
 
 MemoryRegistry::Rule MemoryRegistry::RuleFor(const Place& place) const {

@@ -51,14 +51,20 @@ class MemoryRegistry : public Registry {
   void SetAccess(RegRoot root, const std::string& path, Rule rule);
   void SetAccess(RegRoot root, const std::string& path, Rule rule, RegView view);
 
-  // The Nth write from now (1 = the next one) and every later one fail; 0 turns it off.
-  // Writes are SetValue, DeleteValue, DeleteKey and key creation (one per key created), counted
-  // per call whatever view it reaches.
-  void FailWritesFrom(int n) {
-    fail_from_ = n;
+  // The Nth write from now (1 = the next one) fails, and with persistent every later one too;
+  // 0 turns it off. Writes are SetValue, DeleteValue, DeleteKey and key creation (one per key
+  // created), counted per call whatever view it reaches. failures() counts the writes failed on
+  // purpose since the last arming.
+  void FailWriteAt(int n, bool persistent = false) {
+    fail_at_ = n;
+    fail_persistent_ = persistent;
     writes_since_armed_ = 0;
+    failures_ = 0;
   }
+  // The Nth write from now and every later one fail; 0 turns it off.
+  void FailWritesFrom(int n) { FailWriteAt(n, true); }
   int write_calls() const { return write_calls_; }
+  int failures() const { return failures_; }
 
   struct Node;
   // Where a key is stored: HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE and the path there.
@@ -78,7 +84,9 @@ class MemoryRegistry : public Registry {
   Machine machine_;
   std::unique_ptr<Node> roots_[2];  // HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE
   std::vector<std::pair<Place, Rule>> rules_;
-  int fail_from_ = 0;
+  int fail_at_ = 0;
+  bool fail_persistent_ = false;
+  int failures_ = 0;
   int write_calls_ = 0;
   int writes_since_armed_ = 0;
   std::vector<std::unique_ptr<Node>> graveyard_;  // deleted trees, kept for keys still open
