@@ -1,7 +1,5 @@
 #include "platform/posix/posix_files.h"
 
-#ifndef _WIN32
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -107,5 +105,3 @@ void PosixFileSystem::RemoveReplaceLeftovers(const std::string& path) {
 }
 
 }  // namespace orv
-
-#endif  // _WIN32
