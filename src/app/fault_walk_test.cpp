@@ -239,7 +239,7 @@ std::vector<Operation> Operations() {
          }
          return s;
        },
-       [](World&, Service, const State&, const State&) {
+       [](World&, Service, const State&, const State&) -> std::string {
          return RegistryError::SetFailed(kCompatibilityFlags).what();
        },
        [](World& w, bool failed) {
