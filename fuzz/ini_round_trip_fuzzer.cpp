@@ -153,6 +153,8 @@ class Harness {
       orv::IniFile untouched(files_, kPath);
       std::string bom_free = start_;
       if (bom_free.compare(0, 3, "\xEF\xBB\xBF") == 0) bom_free.erase(0, 3);
+      // Under a second mark the writer keeps one, so that the reader skips only that one.
+      if (bom_free.compare(0, 3, "\xEF\xBB\xBF") == 0) bom_free = start_;
       if (files_.FileExists(kPath) && untouched.Serialize() != bom_free) Mismatch("Serialize unchanged");
     }
     objects_[0] = std::make_unique<orv::IniFile>(files_, kPath);
