@@ -329,20 +329,27 @@ class Harness {
       }
     }
     // The starting lines that no step's key could name stay, in order and with their bytes (the
-    // last may gain a line end when lines follow it).
+    // last may gain a line end when lines follow it, and a lone CR becomes CR LF before an empty
+    // LF line, where it would otherwise join that line's LF into one line end).
     std::string now;
     files_.GetFile(kPath, &now);
-    if (g_trace) std::fprintf(stderr, "file now:\n%s\n", now.c_str());
+    if (g_trace) {
+      std::fprintf(stderr, "file now:\n");
+      std::fwrite(now.data(), 1, now.size(), stderr);  // zero bytes included
+      std::fprintf(stderr, "\n");
+    }
     const std::vector<Line> start = SplitLines(start_), after = SplitLines(now);
     size_t j = 0;
     for (size_t i = 0; i < start.size(); ++i) {
       const std::string t = TrimBlanks(start[i].text);
       if (!t.empty() && t[0] != '[' && named_.count(LooseKey(t.substr(0, t.find('='))))) continue;
       const bool last = i + 1 == start.size();
-      while (j < after.size() &&
-             !(after[j].text == start[i].text && (last || after[j].end == start[i].end))) {
-        ++j;
-      }
+      auto same_end = [&](size_t k) {
+        if (last || after[k].end == start[i].end) return true;
+        return start[i].end == "\r" && after[k].end == "\r\n" && k + 1 < after.size() &&
+               after[k + 1].text.empty() && after[k + 1].end == "\n";
+      };
+      while (j < after.size() && !(after[j].text == start[i].text && same_end(j))) ++j;
       if (j == after.size()) Mismatch("a starting line is gone", start[i].text);
       ++j;
     }
