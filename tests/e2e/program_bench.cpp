@@ -109,11 +109,17 @@ int MeasureStarts(int starts) {
   double first_tray = -1;
   for (int i = 0; i < starts; ++i) {
     e2e::DeleteSettingsKey();
-    const std::string folder = e2e::MakeProgramFolder("program-bench-start");
+    // A folder of its own for each start: the one before may still be held by Wine for a moment
+    // after its process ended, and could then be neither removed nor copied over.
+    const std::string folder = e2e::MakeProgramFolder("program-bench-start-" + std::to_string(i + 1));
+    if (folder.empty()) {
+      std::printf("whole program: start %d failed: the program folder could not be made\n", i + 1);
+      return 1;
+    }
     e2e::Process program;
     HWND hwnd = nullptr;
     StartTimes times;
-    if (folder.empty() || !TimedStart(folder, program, &hwnd, &times)) {
+    if (!TimedStart(folder, program, &hwnd, &times)) {
       std::printf("whole program: start %d failed (window %.0f ms, tray %.0f ms, started %.0f ms)\n",
                   i + 1, times.window_ms, times.tray_ms, times.started_ms);
       return 1;
