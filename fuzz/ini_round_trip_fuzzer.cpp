@@ -329,9 +329,8 @@ class Harness {
       }
     }
     // The starting lines that no step's key could name stay, in order and with their bytes (the
-    // last may gain a line end when lines follow it, and a lone CR may become CR LF: the writer
-    // ends it so before an empty LF line, where it would otherwise join that line's LF into one
-    // line end, and that line may later get other lines after it; both end a line alike).
+    // last may gain a line end when lines follow it, and a lone CR may become CR LF, which the
+    // reader takes alike: the writer does so before an empty LF line, lest the two join into one).
     std::string now;
     files_.GetFile(kPath, &now);
     if (g_trace) {

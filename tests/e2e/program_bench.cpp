@@ -109,8 +109,8 @@ int MeasureStarts(int starts) {
   double first_tray = -1;
   for (int i = 0; i < starts; ++i) {
     e2e::DeleteSettingsKey();
-    // A folder of its own for each start: the one before may still be held by Wine for a moment
-    // after its process ended, and could then be neither removed nor copied over.
+    // A folder of its own for each start, so that no start depends on removing the files of the
+    // one before, which Wine may still hold for a moment after that process ended.
     const std::string folder = e2e::MakeProgramFolder("program-bench-start-" + std::to_string(i + 1));
     if (folder.empty()) {
       std::printf("whole program: start %d failed: the program folder could not be made\n", i + 1);
