@@ -4,14 +4,13 @@
 // not written. Wine runs everything with full rights, so tests/e2e/limited_session.sh makes the
 // session: it runs this driver as an unprivileged Unix user of its own, from a copy of the
 // program whose folder belongs to root and whose conf\ belongs to that user; this test makes the
-// machine's Run key read-only for the run. Elsewhere the test is skipped.
+// machine's Run key read-only. Elsewhere the test is skipped.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <sddl.h>
 
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "harness.h"
 #include "remote_controls.h"
@@ -23,45 +22,20 @@ constexpr DWORD kTimeoutMs = 20000;
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunValue[] = "TavroselOrvanel";
 
-// A key of HKEY_LOCAL_MACHINE that everyone may read and nobody may write, as a session without
-// elevation finds the machine's keys; its own access list comes back when this goes.
-class ReadOnlyMachineKey {
- public:
-  explicit ReadOnlyMachineKey(const char* path) : path_(path) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, READ_CONTROL | WRITE_DAC, &key) != ERROR_SUCCESS)
-      return;
-    DWORD size = 0;
-    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
-    saved_.resize(size);
-    if (size == 0 || RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, saved_.data(), &size) !=
-                         ERROR_SUCCESS) {
-      RegCloseKey(key);
-      return;
-    }
-    PSECURITY_DESCRIPTOR read_only = nullptr;
-    // Read for everyone; administrators and the system keep the right to put the list back.
-    if (ConvertStringSecurityDescriptorToSecurityDescriptorA(
-            "D:P(A;;KR;;;WD)(A;;RCWD;;;BA)(A;;RCWD;;;SY)", SDDL_REVISION_1, &read_only, nullptr)) {
-      made_ = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, read_only) == ERROR_SUCCESS;
-      LocalFree(read_only);
-    }
-    RegCloseKey(key);
-  }
-  ~ReadOnlyMachineKey() {
-    HKEY key;
-    if (!made_ || RegOpenKeyExA(HKEY_LOCAL_MACHINE, path_, 0, WRITE_DAC, &key) != ERROR_SUCCESS)
-      return;
-    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, saved_.data());
-    RegCloseKey(key);
-  }
-  bool made() const { return made_; }
-
- private:
-  const char* path_;
-  std::vector<BYTE> saved_;
-  bool made_ = false;
-};
+// Makes a key of HKEY_LOCAL_MACHINE readable by everyone and writable by nobody, as a session
+// without elevation finds the machine's keys (administrators and the system may still change
+// its access list). The prefix is the limited session's own, so it stays that way.
+bool MakeMachineKeyReadOnly(const char* path) {
+  HKEY key;
+  PSECURITY_DESCRIPTOR read_only = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, WRITE_DAC, &key) != ERROR_SUCCESS) return false;
+  bool made = ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                  "D:P(A;;KR;;;WD)(A;;RCWD;;;BA)(A;;RCWD;;;SY)", SDDL_REVISION_1, &read_only, nullptr) &&
+              RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, read_only) == ERROR_SUCCESS;
+  LocalFree(read_only);
+  RegCloseKey(key);
+  return made;
+}
 
 // The start-up value under root's Run key, or "(none)".
 std::string RunValue(HKEY root) {
@@ -102,8 +76,7 @@ TEST(LimitedSession, ListsAreSavedInConfAndStartUpGoesToTheUsersRunKey) {
   EXPECT_EQ(error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
   ASSERT_TRUE(CanMakeFileIn(folder + "conf\\", &error)) << "conf\\ is not writable (error " << error << ")";
 
-  ReadOnlyMachineKey run_key(kRunKey);
-  ASSERT_TRUE(run_key.made()) << "cannot make the machine's Run key read-only";
+  ASSERT_TRUE(MakeMachineKeyReadOnly(kRunKey)) << "cannot make the machine's Run key read-only";
   HKEY probe;
   ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_ALL_ACCESS, &probe),
             ERROR_ACCESS_DENIED)
