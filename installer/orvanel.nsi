@@ -155,6 +155,11 @@ Section "!$(SectionProgram)" SecProgram
   File "${PROGRAM_DIR}/GetCurrent.htm"
   File "${PROGRAM_DIR}/GetLink.htm"
   SetOutPath "$INSTDIR\conf"
+  ; The lists are saved by the program in a session without elevation: the Users group
+  ; (S-1-5-32-545, any language) may modify "conf" and what is made in it, and nothing else of
+  ; the program's folder, from which the program and the browser load code.
+  nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR\conf" /grant *S-1-5-32-545:(OI)(CI)M'
+  Pop $0
   File "${PROGRAM_DIR}/conf/blocked.wav"
   ; The lists are the user's once installed: an update leaves them as the user edited them.
   SetOverwrite off
@@ -195,6 +200,8 @@ Section "!un.$(SectionProgram)" SecUninstallProgram
   ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$INSTDIR\Selmont.dll"'
   ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$INSTDIR\Darrowin.dll"'
   DeleteRegValue HKLM "${RUN_KEY}" "${RUN_VALUE}"
+  ; Written there by a run without elevation (of the user who uninstalls).
+  DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
   DeleteRegKey HKCU "${MENU_EXT_KEY}\当前页面加入黑名单"
   DeleteRegKey HKCU "${MENU_EXT_KEY}\加入黑名单"
 
@@ -219,6 +226,8 @@ Section /o "un.$(SectionLists)" SecLists
   Delete "$INSTDIR\conf\KillAD.ini"
   Delete "$INSTDIR\conf\antix_data.ini"
   Delete "$INSTDIR\conf\urlShortcut.ini"
+  ; What a save cut off (the session ended, the power went) left beside a list.
+  Delete "$INSTDIR\conf\*.ini.~*.tmp"
   DeleteRegKey HKCU "${SETTINGS_KEY}"
   DeleteRegKey /ifempty HKCU "Software\Tavrosel"
 SectionEnd

@@ -9,6 +9,8 @@
 #           ORV_X86_64=1 also the same tests of an x86_64 build, the only x86_64 target built:
 #           about a minute more),
 #   tier 3  the end-to-end driver orvanel_e2e.exe under Wine against the real (i686) Orvanel.exe,
+#           and again as an unprivileged user (tests/e2e/limited_session.sh, a session without
+#           elevation),
 #   tier 4  the installer (tests/installer/installer_test.sh) in a fresh Wine prefix of its own,
 # then the benchmark program and the whole program's figures (orvanel_program_bench.exe, with
 # ORV_BENCH_SCANS scans, default 1000; printed, not judged). The last line is
@@ -247,6 +249,17 @@ tier3() {
   tr -d '\r' <"$LOGS/tier3.raw" >"$LOGS/tier3.log"
   cat "$LOGS/tier3.log"
   parse_gtest "$LOGS/tier3.log"
+  # The same driver in a session without elevation: as an unprivileged user of its own, from a
+  # program folder that user may not write but for conf\.
+  local main_passed=$PASSED main_failed=$FAILED limited_rc
+  timeout 900 bash "$ROOT/tests/e2e/limited_session.sh" "$E2E_DIR" "${!E2E_LOADER_VAR}" \
+    </dev/null >"$LOGS/tier3-limited.raw" 2>&1
+  limited_rc=$?
+  tr -d '\r' <"$LOGS/tier3-limited.raw" >"$LOGS/tier3-limited.log"
+  cat "$LOGS/tier3-limited.log"
+  parse_gtest "$LOGS/tier3-limited.log"
+  PASSED=$((main_passed + PASSED)); FAILED=$((main_failed + FAILED))
+  [ "$limited_rc" -eq 0 ] || rc=$limited_rc
   # Every screenshot must be a PNG that an independent decoder reads at its full size.
   local png size
   for png in "$SHOTS"/*.png; do

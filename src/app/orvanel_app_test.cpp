@@ -4,46 +4,16 @@
 
 #include <functional>
 
-#include "platform/memory/memory_browser_windows.h"
-#include "platform/memory/memory_connectivity.h"
-#include "platform/memory/memory_http_client.h"
-#include "platform/memory/memory_files.h"
-#include "platform/memory/memory_registry.h"
-#include "platform/memory/recorders.h"
+#include "app/app_test_support.h"
 #include "popup_blocker/ad_messages.h"
-#include "lists/ini_array.h"
 #include "shell/maker_site.h"
 #include "shell/settings.h"
 
 namespace orv {
 namespace {
 
-const std::string kExe = "C:\\Orvanel\\Orvanel.exe";
-const std::string kIni = "C:\\Orvanel\\conf\\KillAD.ini";
-
-// The program with every service in memory, as the window layer would make it.
-struct InMemoryProgram {
-  std::vector<std::string> Stored(const std::string& prefix) {
-    return TIniArray(files, kIni, "POPUPAD", prefix).Items();
-  }
-
-  MemoryRegistry registry;
-  MemoryFileSystem files;
-  RecordingShell shell;
-  ScriptedMessageBoxes boxes;
-  FixedClock clock;
-  RecordingTimers timers;
-  RecordingTray tray;
-  RecordingSound sound;
-  MemoryBrowserWindows browsers;
-  RecordingMouseHook hook;
-  RecordingAppWindow window;
-  MemoryConnectivity connectivity;
-  MemoryHttpClient http;
-  OrvanelApp app{AppServices{registry, files, shell, boxes, clock, timers, tray, sound, browsers,
-                             hook, window, connectivity, http},
-                 kExe};
-};
+using app_test::InMemoryProgram;
+using app_test::kIni;
 
 class OrvanelAppTest : public ::testing::Test, public InMemoryProgram {
  protected:

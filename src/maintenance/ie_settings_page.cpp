@@ -1,5 +1,9 @@
 #include "maintenance/ie_settings_page.h"
 
+#include <optional>
+
+#include "base/errors.h"
+
 namespace orv {
 
 namespace {
@@ -52,11 +56,20 @@ void IESettingsPage::btn_IE_defaultClick() {
 }
 
 void IESettingsPage::SaveIEPage() {
+  // A machine-wide value that cannot be written (no elevation) must not cost the user's own:
+  // its error waits until the values after it are written.
+  std::optional<RegistryError> machine_failure;
   for (int f = 0; f < kIEEditableFields; ++f) {
     const IEFieldInfo& info = kIEFields[f];
-    RegKey key = RegKey::Open(registry_, info.root, info.key, true);
-    key.WriteString(info.value, texts_[f], f == kIECache && cache_expandable_);
+    try {
+      RegKey key = RegKey::Open(registry_, info.root, info.key, true);
+      key.WriteString(info.value, texts_[f], f == kIECache && cache_expandable_);
+    } catch (const RegistryError& e) {
+      if (info.root != kHklm) throw machine_failure ? *machine_failure : e;
+      if (!machine_failure) machine_failure = e;
+    }
   }
+  if (machine_failure) throw *machine_failure;
 }
 
 void IESettingsPage::btn_ie_saveClick() {

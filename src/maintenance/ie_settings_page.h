@@ -65,8 +65,10 @@ class IESettingsPage {
 
   // Writes the six editable fields in their order, each with its own open and close, as REG_SZ
   // except "Cache", which keeps the type it was read with (an expandable string stays one, so
-  // an unchanged folder still resolves). Stops at the first refused write with RegistryError
-  // "Failed to set data for '<value>'"; the values before it stay written.
+  // an unchanged folder still resolves). A refused write raises RegistryError "Failed to set
+  // data for '<value>'" of the first value refused: a value of the user's own (HKEY_CURRENT_USER)
+  // stops the write there, the values before it stay written; "Version" (HKEY_LOCAL_MACHINE,
+  // refused without elevation) stops nothing, and its error comes after the user's values.
   void SaveIEPage();
 
  private:

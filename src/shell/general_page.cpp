@@ -7,8 +7,8 @@
 
 namespace orv {
 
-GeneralPage::GeneralPage(Registry& registry, std::string exe_path)
-    : registry_(registry), exe_path_(std::move(exe_path)) {}
+GeneralPage::GeneralPage(Registry& registry, MessageBoxes& boxes, std::string exe_path)
+    : registry_(registry), boxes_(boxes), exe_path_(std::move(exe_path)) {}
 
 void GeneralPage::LoadGeneralPage() {
   {
@@ -25,10 +25,11 @@ void GeneralPage::LoadGeneralPage() {
 }
 
 void GeneralPage::SaveGeneralPage() {
+  bool startup_left = false;
   if (state_.auto_start_checked)
     WriteStartupValue(registry_, exe_path_);
   else
-    DeleteStartupValue(registry_);
+    startup_left = !DeleteStartupValue(registry_);
   {
     RegKey key = settings::OpenKey(registry_);
     if (key) {
@@ -37,6 +38,8 @@ void GeneralPage::SaveGeneralPage() {
     }
   }
   if (!state_.menu_checked) RemoveContextMenuKeys(registry_);
+  if (startup_left)
+    boxes_.Show(kStartupLeftText, kAutoStartCaption, BoxButtons::Ok, BoxIcon::Information);
 }
 
 void GeneralPage::chkAutoStartMouseDown() {

@@ -4,6 +4,7 @@
 // and reports the user's actions through the event methods.
 #include <string>
 
+#include "platform/message_boxes.h"
 #include "platform/registry.h"
 
 namespace orv {
@@ -12,6 +13,9 @@ inline constexpr char kAutoStartCaption[] = "随系统启动自动运行";
 inline constexpr char kMenuCaption[] = "“加入黑名单”整合进IE右键菜单";
 inline constexpr char kApplyCaption[] = "应用";
 inline constexpr char kCancelCaption[] = "取消";
+// Unticking start-up left the machine's start-up value, which only an elevated run may delete.
+inline constexpr char kStartupLeftText[] =
+    "未能删除所有用户的开机启动项，需要以管理员身份运行本程序。";
 
 struct GeneralPageState {
   bool auto_start_checked = false;  // chkAutoStart
@@ -22,7 +26,7 @@ struct GeneralPageState {
 
 class GeneralPage {
  public:
-  GeneralPage(Registry& registry, std::string exe_path);
+  GeneralPage(Registry& registry, MessageBoxes& boxes, std::string exe_path);
 
   const GeneralPageState& state() const { return state_; }
 
@@ -31,7 +35,8 @@ class GeneralPage {
   // option is not. Raises RegistryError when a stored value is not a number.
   void LoadGeneralPage();
   // Writes or deletes the start-up value, stores both switches, and removes the context-menu
-  // keys when the menu option is off (switching it on adds them at the next start).
+  // keys when the menu option is off (switching it on adds them at the next start). When an
+  // unticked start-up leaves a value it could not delete, says so once, at the end.
   void SaveGeneralPage();
 
   // A mouse button pressed on either check box: the user is editing, apply and cancel become
@@ -49,6 +54,7 @@ class GeneralPage {
   void DisableButtons();
 
   Registry& registry_;
+  MessageBoxes& boxes_;
   std::string exe_path_;
   GeneralPageState state_;
 };

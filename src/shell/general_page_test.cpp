@@ -4,6 +4,7 @@
 
 #include "base/errors.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/recorders.h"
 #include "shell/settings.h"
 #include "shell/startup_integration.h"
 
@@ -39,7 +40,8 @@ class GeneralPageTest : public ::testing::Test {
   }
 
   MemoryRegistry reg;
-  GeneralPage page{reg, kExe};
+  ScriptedMessageBoxes boxes;
+  GeneralPage page{reg, boxes, kExe};
 };
 
 TEST_F(GeneralPageTest, LoadFollowsTheStoredSwitches) {
@@ -98,20 +100,37 @@ TEST_F(GeneralPageTest, ApplyStoresBothSwitchesAndFollowsThemInTheSystem) {
   EXPECT_TRUE(Settings().ReadBool("AllowIEMenu"));
   EXPECT_FALSE(MenuKeysPresent());
   EXPECT_TRUE(RunValuePresent());
+  EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(GeneralPageTest, RunKeyWithoutWriteAccessIsSkippedSilently) {
+// Without elevation the machine's Run key cannot be opened for writing: ticked, the program
+// starts for this user; unticked, a machine-wide value that stays is said once.
+TEST_F(GeneralPageTest, WithoutWriteAccessToTheRunKeyTheUsersKeyServesAndWhatIsLeftIsSaid) {
+  RegKey::Open(reg, RegRoot::LocalMachine, kRunKeyPath, false).WriteString(kRunValueName, "D:\\Old.exe");
   reg.SetAccess(RegRoot::LocalMachine, kRunKeyPath, MemoryRegistry::Rule::ReadOnly);
   Store(false, true);
   page.LoadGeneralPage();
   page.chkAutoStartMouseDown();
   page.SetAutoStartChecked(true);
-  EXPECT_NO_THROW(page.btn_gen_saveClick());
+  page.btn_gen_saveClick();
   EXPECT_TRUE(Settings().ReadBool("AutoRun"));
-  EXPECT_FALSE(RunValuePresent());
-  EXPECT_TRUE(page.state().auto_start_checked);
+  EXPECT_EQ(RegKey::Open(reg, RegRoot::CurrentUser, kRunKeyPath, false).ReadString(kRunValueName), kExe);
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_FALSE(ButtonsEnabled());
+
+  page.chkAutoStartMouseDown();
+  page.SetAutoStartChecked(false);
+  page.btn_gen_saveClick();
+  EXPECT_FALSE(Settings().ReadBool("AutoRun"));
+  EXPECT_FALSE(RegKey::Open(reg, RegRoot::CurrentUser, kRunKeyPath, false).ValueExists(kRunValueName));
+  EXPECT_TRUE(RunValuePresent());
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "未能删除所有用户的开机启动项，需要以管理员身份运行本程序。");
+  EXPECT_EQ(boxes.shown[0].caption, "随系统启动自动运行");
+  EXPECT_EQ(boxes.shown[0].icon, BoxIcon::Information);
   EXPECT_FALSE(ButtonsEnabled());
   EXPECT_NO_THROW(page.LoadGeneralPage());
+  EXPECT_EQ(boxes.shown.size(), 1u);  // loading deletes nothing, so says nothing
 }
 
 TEST_F(GeneralPageTest, CancelReloadsButAMissingValueKeepsTheUnsavedState) {

@@ -1,5 +1,6 @@
 #include "shell/orvanel_form.h"
 
+#include <exception>
 #include <utility>
 
 #include "shell/error_display.h"
@@ -21,7 +22,7 @@ OrvanelForm::OrvanelForm(const FormServices& services, std::string exe_path)
     : services_(services),
       exe_path_(std::move(exe_path)),
       program_folder_(ProgramFolder(exe_path_)),
-      general_page_(services.registry, exe_path_) {}
+      general_page_(services.registry, services.boxes, exe_path_) {}
 
 bool OrvanelForm::Guarded(const std::function<void()>& work) {
   return RunEventHandler(services_.boxes, work);
@@ -43,16 +44,33 @@ void OrvanelForm::FormCreate() {
   });
 }
 
-void OrvanelForm::FormClose() {
+bool OrvanelForm::FormClose() {
+  return RunCloseSequence([this](const std::function<void()>& step) { Guarded(step); });
+}
+
+bool OrvanelForm::FormEndSession() {
+  return RunCloseSequence([](const std::function<void()>& step) {
+    try {
+      step();
+    } catch (const std::exception&) {
+      // Not shown: see FormEndSession. The next step runs all the same.
+    }
+  });
+}
+
+bool OrvanelForm::RunCloseSequence(const StepRunner& run_step) {
+  if (closing_) return false;
+  closing_ = true;
   // Closing always ends the program, so one failing step must not keep the later ones (the
   // hook, the registrations, the context-menu keys) from being undone.
-  Guarded([this] { Run(hooks_.clear_temp_white_list_view); });
-  Guarded([this] { Run(hooks_.save_ad_page); });
-  Guarded([this] { services_.mouse_hook.Disable(); });
-  Guarded([this] {
+  run_step([this] { Run(hooks_.clear_temp_white_list_view); });
+  run_step([this] { Run(hooks_.save_ad_page); });
+  run_step([this] { services_.mouse_hook.Disable(); });
+  run_step([this] {
     UnregisterSiblingLibraries(services_.registry, services_.shell, program_folder_);
   });
-  Guarded([this] { RemoveContextMenuKeys(services_.registry); });
+  run_step([this] { RemoveContextMenuKeys(services_.registry); });
+  return true;
 }
 
 void OrvanelForm::FormShow() {

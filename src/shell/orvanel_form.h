@@ -125,7 +125,14 @@ class OrvanelForm {
   // Window closing, which always ends the program: empty the temporary white list's view,
   // SaveAdPage, DisableMouseHook, UnregisterSiblingLibraries, RemoveContextMenuKeys. A step
   // that fails shows its error and the next step runs; the caller then ends the program.
-  void FormClose();
+  // The sequence runs once: false, and nothing done, when it runs (a box's message loop) or
+  // ran already, by a close or by the end of the session.
+  bool FormClose();
+  // The session ends (log-off, shut-down, restart; WM_ENDSESSION): the same sequence, once,
+  // but an error a step raises is not shown. Windows ends the process soon after and ends a
+  // hidden program at once that takes over 5 seconds: a box would hold nobody's attention and
+  // could cost the later steps. False when the sequence runs or ran already.
+  bool FormEndSession();
   // Each time the window becomes visible: the notice, then the current page's page-shown
   // event (a page with one reloads whenever it comes into view).
   void FormShow();
@@ -160,6 +167,9 @@ class OrvanelForm {
   const std::string& exe_path() const { return exe_path_; }
 
  private:
+  using StepRunner = std::function<void(const std::function<void()>&)>;
+  bool RunCloseSequence(const StepRunner& run_step);
+
   FormServices services_;
   std::string exe_path_;
   std::string program_folder_;
@@ -167,6 +177,7 @@ class OrvanelForm {
   GeneralPage general_page_;
   IconMenu icon_menu_;
   int active_page_ = kGeneralPageIndex;
+  bool closing_ = false;  // the close sequence runs or ran
 };
 
 }  // namespace orv

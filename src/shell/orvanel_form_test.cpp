@@ -186,6 +186,51 @@ TEST_F(OrvanelFormTest, ClosingGoesOnPastFailingStepsShowingEachOnce) {
   EXPECT_TRUE(MenuKeysAbsent());
 }
 
+// Log-off, shut-down or restart (WM_ENDSESSION) closes as the close box does, each step
+// guarded, but shows no box; the sequence runs once whichever comes first, also when the other
+// arrives while it runs (sent messages reach the window inside a box's message loop).
+TEST_F(OrvanelFormTest, ASessionEndClosesLikeTheCloseBoxOnceAndShowsNoBox) {
+  const std::vector<std::string> sequence = {"clear temporary white list", "DisableMouseHook",
+                                             "RegSvr32.exe " + kSelmontOff};
+  const struct {
+    const char* name;
+    bool session_end_first;
+    bool other_arrives_during;
+    size_t boxes;  // shown by the first: only a close shows its error
+  } cases[] = {
+      {"session end, then the close box", true, false, 0},
+      {"session end, the close box while it runs", true, true, 0},
+      {"close box, then the session end", false, false, 1},
+      {"close box, the session end while its error box is open", false, true, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Log steps;
+    LoggingShell step_shell{steps};
+    LoggingMouseHook hook{steps};
+    ScriptedMessageBoxes shown;
+    MemoryRegistry fresh;
+    fresh.OpenKey(RegRoot::ClassesRoot, std::string("CLSID\\") + kSelmontLibrary.class_id, true);
+    WriteContextMenuKeys(fresh, "C:\\Orvanel\\");
+    OrvanelForm f{FormServices{fresh, step_shell, shown, clock, timers, tray, hook, window}, kExe};
+    auto first = [&] { return c.session_end_first ? f.FormEndSession() : f.FormClose(); };
+    auto second = [&] { return c.session_end_first ? f.FormClose() : f.FormEndSession(); };
+    bool second_result = true;
+    f.hooks().clear_temp_white_list_view = [&] { steps.lines.push_back("clear temporary white list"); };
+    f.hooks().save_ad_page = [&] {
+      if (c.other_arrives_during) second_result = second();
+      throw FileError::CannotWrite("C:\\Orvanel\\conf\\KillAD.ini");
+    };
+    EXPECT_TRUE(first());
+    if (!c.other_arrives_during) second_result = second();
+    EXPECT_FALSE(second_result);
+    EXPECT_EQ(steps.lines, sequence);
+    EXPECT_EQ(shown.shown.size(), c.boxes);
+    EXPECT_FALSE(fresh.KeyExists(RegRoot::CurrentUser, kMenuExtCurrentPageKey));
+    EXPECT_FALSE(fresh.KeyExists(RegRoot::CurrentUser, kMenuExtLinkKey));
+  }
+}
+
 TEST_F(OrvanelFormTest, ApplyAndExitKeepTheSystemInStep) {
   form.FormCreate();
   form.general_page().chkAutoStartMouseDown();

@@ -6,8 +6,21 @@ namespace orv {
 
 namespace {
 
-RegKey OpenRunKey(Registry& registry) {
-  return RegKey::Open(registry, kRunRoot, kRunKeyPath, false);
+RegKey OpenRunKey(Registry& registry, RegRoot root, bool create = false) {
+  return RegKey::Open(registry, root, kRunKeyPath, create);
+}
+
+// The start-up value as stored under root's Run key; "" when missing or not text.
+std::string StartupValueIn(Registry& registry, RegRoot root) {
+  RegKey key = RegKey::Open(registry, root, kRunKeyPath, false, RegAccess::Read);
+  RegValue value;
+  if (!key.Query(kRunValueName, &value) || (value.type != kRegSz && value.type != kRegExpandSz))
+    return "";
+  return value.data.substr(0, value.data.find('\0'));
+}
+
+bool HasStartupValueIn(Registry& registry, RegRoot root) {
+  return RegKey::Open(registry, root, kRunKeyPath, false, RegAccess::Read).ValueExists(kRunValueName);
 }
 
 RegKey OpenClassIds(Registry& registry) {
@@ -51,13 +64,24 @@ void UnregisterIfPresent(Registry& registry, Shell& shell, const SiblingLibrary&
 }  // namespace
 
 void WriteStartupValue(Registry& registry, const std::string& exe_path) {
-  RegKey key = OpenRunKey(registry);
-  if (key) key.WriteString(kRunValueName, exe_path);
+  if (RegKey machine = OpenRunKey(registry, kRunRoot)) {
+    machine.WriteString(kRunValueName, exe_path);
+    if (RegKey user = OpenRunKey(registry, kUserRunRoot)) user.DeleteValue(kRunValueName);
+    return;
+  }
+  if (StartupValueIn(registry, kRunRoot) == exe_path) return;
+  // The user's own Run key exists on every profile Windows makes; a missing one is made.
+  if (RegKey user = OpenRunKey(registry, kUserRunRoot, true))
+    user.WriteString(kRunValueName, exe_path);
 }
 
-void DeleteStartupValue(Registry& registry) {
-  RegKey key = OpenRunKey(registry);
-  if (key) key.DeleteValue(kRunValueName);  // nothing to do when it is already gone
+bool DeleteStartupValue(Registry& registry) {
+  bool gone = true;
+  for (RegRoot root : {kRunRoot, kUserRunRoot}) {
+    if (RegKey key = OpenRunKey(registry, root)) key.DeleteValue(kRunValueName);
+    if (HasStartupValueIn(registry, root)) gone = false;
+  }
+  return gone;
 }
 
 void WriteContextMenuKeys(Registry& registry, const std::string& program_folder) {

@@ -1,8 +1,8 @@
 #pragma once
-// How the program hooks itself into the system: the start-up value under the machine's Run key,
-// the two entries of Internet Explorer's context menu, and the registration of the two sibling
-// COM libraries while the program runs. Keys that cannot be opened are skipped silently;
-// RegSvr32 is started hidden and neither waited for nor examined.
+// How the program hooks itself into the system: the start-up value under a Run key, the two
+// entries of Internet Explorer's context menu, and the registration of the two sibling COM
+// libraries while the program runs. Keys that cannot be opened are skipped silently; RegSvr32
+// is started hidden and neither waited for nor examined.
 #include <cstdint>
 #include <string>
 
@@ -11,8 +11,11 @@
 
 namespace orv {
 
-// Start-up value: HKEY_LOCAL_MACHINE, opened with full access and never created.
+// Start-up value: under the machine's Run key (opened with full access, never created), which
+// starts the program for every user; a session without elevation cannot open that key so, and
+// puts the same value under the user's own Run key (same path below HKEY_CURRENT_USER).
 inline constexpr RegRoot kRunRoot = RegRoot::LocalMachine;
+inline constexpr RegRoot kUserRunRoot = RegRoot::CurrentUser;
 inline constexpr char kRunKeyPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr char kRunValueName[] = "TavroselOrvanel";
 
@@ -43,9 +46,14 @@ inline constexpr SiblingLibrary kDarrowinLibrary{"Darrowin.dll",
 inline constexpr char kClassIdKeyPath[] = "CLSID";
 inline constexpr char kRegSvr32[] = "RegSvr32.exe";
 
-// The start-up value holds the executable's full path, without quotes or arguments.
+// The start-up value holds the executable's full path, without quotes or arguments. Written
+// under the machine's Run key where it can be opened with full access (a copy under the user's
+// key goes: one start, one entry); otherwise under the user's key, unless the machine's already
+// starts this executable.
 void WriteStartupValue(Registry& registry, const std::string& exe_path);
-void DeleteStartupValue(Registry& registry);
+// Deletes the value from both Run keys, where it can. False when a value is left that could not
+// be deleted (the machine's, without elevation): the program still starts with Windows.
+bool DeleteStartupValue(Registry& registry);
 
 // Writes both context-menu keys (creating them), each pointing at its page in the program
 // folder. Raises RegistryError when a value of an opened key cannot be written.

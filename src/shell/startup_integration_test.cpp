@@ -56,6 +56,47 @@ TEST_F(StartupIntegrationTest, StartupValueWrittenAndDeletedButTheKeyNeverCreate
   EXPECT_FALSE(bare.KeyExists(RegRoot::LocalMachine, kRunKeyPath));
 }
 
+// Where the start-up value goes with and without elevation, and what unticking leaves.
+TEST(StartupValue, GoesToTheUsersRunKeyWhereTheMachinesCannotBeWrittenAndLeavesBothWhereItCan) {
+  const std::string kOther = "D:\\Old\\Orvanel.exe";
+  const struct {
+    const char* name;
+    bool elevated;
+    std::string machine_before, user_before;  // "" none
+    std::string machine_written, user_written;
+    bool gone_after_delete;
+  } cases[] = {
+      {"elevated: the machine's key, and no second entry for the user", true, "", kExe, kExe, "", true},
+      {"elevated over another copy's value", true, kOther, "", kExe, "", true},
+      {"without elevation: the user's key", false, "", "", "", kExe, true},
+      {"without elevation, the machine's value starts this program already", false, kExe, "", kExe,
+       "", false},
+      {"without elevation, the machine's value starts another copy", false, kOther, "", kOther, kExe,
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryRegistry reg;
+    auto put = [&](RegRoot root, const std::string& data) {
+      RegKey key = RegKey::Open(reg, root, kRunKeyPath, true);
+      if (!data.empty()) key.WriteString(kRunValueName, data);
+    };
+    put(RegRoot::LocalMachine, c.machine_before);
+    if (!c.user_before.empty()) put(RegRoot::CurrentUser, c.user_before);  // else no key at all
+    if (!c.elevated) reg.SetAccess(RegRoot::LocalMachine, "", MemoryRegistry::Rule::ReadOnly);
+    auto stored = [&](RegRoot root) {
+      return RegKey::Open(reg, root, kRunKeyPath, false, RegAccess::Read).ReadString(kRunValueName);
+    };
+    WriteStartupValue(reg, kExe);
+    EXPECT_EQ(stored(RegRoot::LocalMachine), c.machine_written);
+    EXPECT_EQ(stored(RegRoot::CurrentUser), c.user_written);
+    EXPECT_EQ(DeleteStartupValue(reg), c.gone_after_delete);
+    EXPECT_EQ(stored(RegRoot::CurrentUser), "");
+    EXPECT_EQ(stored(RegRoot::LocalMachine), c.gone_after_delete ? "" : c.machine_written);
+    EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, kRunKeyPath));
+  }
+}
+
 TEST_F(StartupIntegrationTest, ContextMenuKeysPointAtThePagesInTheProgramFolder) {
   RegKey::Open(reg, RegRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer\\MenuExt\\Other", true);
   WriteContextMenuKeys(reg, kFolder);

@@ -346,12 +346,14 @@ bool WaitUntilPumping(const std::function<bool()>& done, DWORD timeout_ms) {
 void DeleteSettingsKey() { RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); }
 
 void DeleteStartupValue() {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
-                    KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-    return;
-  RegDeleteValueA(key, "TavroselOrvanel");
-  RegCloseKey(key);
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    HKEY key;
+    if (RegOpenKeyExA(root, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
+                      KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+      continue;
+    RegDeleteValueA(key, "TavroselOrvanel");
+    RegCloseKey(key);
+  }
 }
 
 namespace {

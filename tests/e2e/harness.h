@@ -98,8 +98,9 @@ bool WaitUntilPumping(const std::function<bool()>& done, DWORD timeout_ms);
 
 // Settings key (HKCU\Software\Tavrosel\Orvanel).
 void DeleteSettingsKey();
-// The start-up value the program writes on its first run (HKLM ...\Run "TavroselOrvanel"):
-// left in the prefix, the next Wine boot would start that copy of the program.
+// The start-up value the program writes on its first run (HKLM ...\Run "TavroselOrvanel", or
+// the same under HKCU without elevation), from both keys: left in the prefix, the next Wine
+// boot would start that copy of the program.
 void DeleteStartupValue();
 bool ReadSettingString(const char* name, std::string* value);
 bool WriteSettingString(const char* name, const std::string& value);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "remote_controls.h"
 
 namespace e2e {
 namespace {
@@ -222,6 +223,23 @@ TEST_F(MainWindowE2e, TreeEntrySevenShowsTabSheet8) {
   EXPECT_EQ(FindWindowExA(main_, nullptr, WC_TABCONTROLA, nullptr), nullptr);
 }
 
+// A fresh copy of the program whose Cravet.dll is the stand-in that records the hook's calls
+// (in mouse_hook_calls.txt beside it), with one entry on its black list, started; its main
+// window once the start-up has run, or nullptr.
+HWND StartRecordingTheHook(const std::string& name, std::string* folder, Process& program) {
+  EndStrayProcesses();
+  DeleteStartupValue();
+  DeleteSettingsKey();
+  *folder = MakeProgramFolder(name);
+  if (folder->empty() ||
+      !CopyFileA((DriverFolder() + "mouse-hook-stand-in\\Cravet.dll").c_str(),
+                 (*folder + "Cravet.dll").c_str(), FALSE) ||
+      !WriteFileBytes(*folder + "conf\\KillAD.ini", "[POPUPAD]\r\nad0=*ads.example*\r\n") ||
+      !program.Start(*folder + "Orvanel.exe"))
+    return nullptr;
+  return WaitForMainWindow(program.id(), kTimeoutMs);
+}
+
 // The close box ends the program after saving the ad page, turning the mouse hook off and
 // removing the context-menu keys; a step that fails (the list file gone, so the save stops
 // with its message) is shown once and the later steps still run. The program's Cravet.dll is
@@ -229,21 +247,13 @@ TEST_F(MainWindowE2e, TreeEntrySevenShowsTabSheet8) {
 TEST(CloseBox, EndsTheProgramAfterEveryCloseStepAlsoWhenOneFails) {
   for (const bool list_file_gone : {false, true}) {
     SCOPED_TRACE(list_file_gone ? "conf\\KillAD.ini removed" : "all steps succeed");
-    EndStrayProcesses();
-    DeleteStartupValue();
-    DeleteSettingsKey();
-    const std::string folder =
-        MakeProgramFolder(list_file_gone ? "CloseBoxWithAFailingStep" : "CloseBox");
-    ASSERT_FALSE(folder.empty());
-    ASSERT_TRUE(CopyFileA((DriverFolder() + "mouse-hook-stand-in\\Cravet.dll").c_str(),
-                          (folder + "Cravet.dll").c_str(), FALSE));
+    std::string folder;
+    Process program;
+    HWND main = StartRecordingTheHook(list_file_gone ? "CloseBoxWithAFailingStep" : "CloseBox",
+                                      &folder, program);
+    ASSERT_NE(main, nullptr);
     const std::string ini = folder + "conf\\KillAD.ini";
     const std::string hook_log = folder + "mouse_hook_calls.txt";
-    ASSERT_TRUE(WriteFileBytes(ini, "[POPUPAD]\r\nad0=*ads.example*\r\n"));
-    Process program;
-    ASSERT_TRUE(program.Start(folder + "Orvanel.exe"));
-    HWND main = WaitForMainWindow(program.id(), kTimeoutMs);
-    ASSERT_NE(main, nullptr);
     DWORD_PTR ignored;
     SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &ignored);
     ASSERT_TRUE(KeyExists(kMenuExtLink));
@@ -296,6 +306,63 @@ TEST(CloseBox, EndsTheProgramAfterEveryCloseStepAlsoWhenOneFails) {
     EndStrayProcesses();
     DeleteStartupValue();
   }
+}
+
+// Log-off and shut-down, as Windows tells a running program of them: WM_QUERYENDSESSION, then
+// WM_ENDSESSION with the answer. A tray program usually ends this way, so the close sequence
+// runs then: the ad page's unsaved edits are saved, the hook is turned off and the context-menu
+// keys go, within the 5 seconds Windows gives each message; then the program ends. An end that
+// was cancelled (WM_ENDSESSION FALSE) changes nothing. The program's Cravet.dll is a stand-in
+// that records the hook's calls.
+constexpr DWORD kSessionEndLimitMs = 5000;  // what Windows allows for each of the two messages
+
+// Sends a message as Windows does at a session's end; false when the program did not answer
+// within the time Windows allows.
+bool SendInTime(HWND window, UINT message, WPARAM wparam, DWORD_PTR* answer) {
+  return SendMessageTimeoutA(window, message, wparam, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                             kSessionEndLimitMs, answer) != 0;
+}
+
+TEST(SessionEnd, LogOffSavesTheUnappliedListClosesOnceAndEndsTheProgram) {
+  std::string folder;
+  Process program;
+  HWND main = StartRecordingTheHook("SessionEnd", &folder, program);
+  ASSERT_NE(main, nullptr);
+  const std::string ini = folder + "conf\\KillAD.ini";
+  ASSERT_TRUE(KeyExists(kMenuExtCurrentPage) && KeyExists(kMenuExtLink));
+
+  ASSERT_TRUE(AddBlackListItem(main, kTimeoutMs)) << "no new entry on the black list";  // not applied
+
+  // Another program vetoed the end: WM_ENDSESSION FALSE, and the program runs on as it was.
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendInTime(main, WM_QUERYENDSESSION, 0, &answer));
+  EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+  ASSERT_TRUE(SendInTime(main, WM_ENDSESSION, FALSE, &answer));
+  EXPECT_TRUE(program.Running());
+  EXPECT_TRUE(KeyExists(kMenuExtCurrentPage) && KeyExists(kMenuExtLink));
+  bool found = true;
+  IniValue(ini, "POPUPAD", "ad1", &found);
+  EXPECT_FALSE(found) << "saved although the session did not end";
+
+  // The log-off itself.
+  ASSERT_TRUE(SendInTime(main, WM_QUERYENDSESSION, 0, &answer)) << "no answer within 5 s";
+  EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+  ASSERT_TRUE(SendInTime(main, WM_ENDSESSION, TRUE, &answer)) << "the close took over 5 s";
+  DWORD code = 12345;
+  ASSERT_TRUE(program.WaitForExit(kTimeoutMs, &code)) << "the program did not end";
+  EXPECT_EQ(code, 0u);
+
+  EXPECT_FALSE(KeyExists(kMenuExtCurrentPage));
+  EXPECT_FALSE(KeyExists(kMenuExtLink));
+  EXPECT_EQ(IniValue(ini, "POPUPAD", "ad0"), "*ads.example*");
+  EXPECT_EQ(IniValue(ini, "POPUPAD", "ad1"), "New Item") << "the unapplied entry was not saved";
+  std::string calls;
+  ASSERT_TRUE(ReadFileBytes(folder + "mouse_hook_calls.txt", &calls));
+  EXPECT_EQ(calls, "EnableMouseHook " + std::to_string(reinterpret_cast<UINT_PTR>(main)) +
+                       "\r\nDisableMouseHook\r\n")
+      << "the close sequence ran other than once";
+  EndStrayProcesses();
+  DeleteStartupValue();
 }
 
 TEST_F(MainWindowE2e, ExitFromTheTrayMenuEndsTheProgramLikeTheCloseBox) {

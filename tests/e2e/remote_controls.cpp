@@ -79,4 +79,13 @@ void ClickButton(HWND button) {
                reinterpret_cast<LPARAM>(button));
 }
 
+bool AddBlackListItem(HWND main, DWORD timeout_ms) {
+  HWND list = FindDescendant(main, WC_LISTVIEWA, "黑名单", nullptr);
+  HWND add = FindDescendant(main, "Button", "黑名单", "增加");
+  const int rows = ListViewRows(list);
+  if (!add || rows < 0) return false;
+  ClickButton(add);
+  return WaitUntil([&] { return ListViewRows(list) == rows + 1; }, timeout_ms);
+}
+
 }  // namespace e2e

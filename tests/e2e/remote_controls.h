@@ -24,5 +24,8 @@ void AnswerMessageBox(HWND box, int button_id);
 bool SendDpiChanged(HWND window, int dpi, const RECT& suggested);
 // Presses a push button of the program: BN_CLICKED to its parent, as a click sends.
 void ClickButton(HWND button);
+// Presses 增加 on the ad page's black-list sheet of the main window and waits until the list
+// shows the new row ("New Item", not yet stored); false when it did not come.
+bool AddBlackListItem(HWND main, DWORD timeout_ms);
 
 }  // namespace e2e

@@ -44,6 +44,7 @@ wait_for() {  # wait_for SECONDS COMMAND...: polls until the command succeeds
 
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvanel'
 RUN_KEY='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
+USER_RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 MENU_CURRENT='HKCU\Software\Microsoft\Internet Explorer\MenuExt\当前页面加入黑名单'
 MENU_LINK='HKCU\Software\Microsoft\Internet Explorer\MenuExt\加入黑名单'
 SELMONT_CLASS='HKCR\CLSID\{6B1E93D2-4F0A-4C57-9E38-2D7A5C1F0B64}'
@@ -66,6 +67,15 @@ WINEDLLOVERRIDES="mscoree=;mshtml=" "$WINE64" wineboot -i </dev/null >/dev/null 
 "$WINESERVER" -p 60
 
 install() { timeout 180 "$WINE" "$SETUP" /S </dev/null; }
+# Wine's icacls changes nothing and only logs what it was asked (as a "fixme"): the first
+# install keeps that log, to show the grant on conf.
+ICACLS_LOG="$WINEPREFIX/icacls.log"
+install_logging_icacls() { WINEDEBUG=-all,fixme+icacls install 2>"$ICACLS_LOG"; }
+# Modify rights with inheritance for the Users group on conf, and on nothing else.
+conf_granted_to_users() {
+  grep -F '/grant' "$ICACLS_LOG" | grep -F '*S-1-5-32-545:(OI)(CI)M' | grep -qF 'Orvanel\\conf"' &&
+    [ "$(grep -cF '/grant' "$ICACLS_LOG")" = 1 ]
+}
 all_installed() { local f; for f in "${INSTALLED_FILES[@]}" "${LISTS[@]}"; do [ -f "$DIR/$f" ] || return 1; done; }
 none_installed() { local f; for f in "${INSTALLED_FILES[@]}"; do [ ! -e "$DIR/$f" ] || return 1; done; }
 lists_kept() { local f; for f in "${LISTS[@]}"; do grep -q 'edited by the user' "$DIR/$f" || return 1; done; }
@@ -86,7 +96,7 @@ classes_gone() { ! reg_has_key "$SELMONT_CLASS" && ! reg_has_key "$DARROWIN_CLAS
 menu_keys_gone() { ! reg_has_key "$MENU_CURRENT" && ! reg_has_key "$MENU_LINK"; }
 
 # ---- install ----
-check "silent install ends with exit code 0" install
+check "silent install ends with exit code 0" install_logging_icacls
 if ! all_installed; then  # nothing that follows would mean anything
   echo "FAIL the installer installed nothing: the checks after it are not run"
   echo "installer checks: $passed passed, $((failed + 1)) failed"
@@ -102,6 +112,7 @@ check "uninstall entry: quoted UninstallString" quoted_uninstall
 check "uninstall entry: EstimatedSize in KiB" size_in_kib
 check "uninstall entry: install location" test "$(reg_value "$UNINSTALL_KEY" InstallLocation)" = "$WINDIR"
 check "uninstall entry: NoModify" test "$(reg_value "$UNINSTALL_KEY" NoModify)" = 0x1
+check "the Users group may modify conf, and only conf" conf_granted_to_users
 
 # ---- an install over it keeps the user's lists ----
 for f in "${LISTS[@]}"; do printf '; edited by the user\r\n' >>"$DIR/$f"; done
@@ -130,6 +141,8 @@ check "the kept lists stay as edited" lists_kept
 "$WINE" regsvr32 /s "$WINDIR\\Selmont.dll" </dev/null
 "$WINE" regsvr32 /s "$WINDIR\\Darrowin.dll" </dev/null
 "$WINE" reg add "$RUN_KEY" /v TavroselOrvanel /d "$WINDIR\\Orvanel.exe" /f </dev/null >/dev/null 2>&1
+# A run without elevation puts its start-up value under the user's key.
+"$WINE" reg add "$USER_RUN_KEY" /v TavroselOrvanel /d "$WINDIR\\Orvanel.exe" /f </dev/null >/dev/null 2>&1
 "$WINE" reg add "$MENU_CURRENT" /ve /d "$WINDIR\\GetCurrent.htm" /f </dev/null >/dev/null 2>&1
 "$WINE" reg add "$MENU_LINK" /ve /d "$WINDIR\\GetLink.htm" /f </dev/null >/dev/null 2>&1
 "$WINE" reg add "$SETTINGS_KEY" /v AllowIEMenu /t REG_DWORD /d 1 /f </dev/null >/dev/null 2>&1
@@ -137,6 +150,7 @@ check "left-behind registrations in place" reg_has_key "$DARROWIN_CLASS"
 check "silent uninstall with /REMOVELISTS" uninstall_quietly /REMOVELISTS
 check "Selmont.dll and Darrowin.dll unregistered" classes_gone
 check "start-up value removed" absent reg_has_value "$RUN_KEY" TavroselOrvanel
+check "the user's start-up value removed" absent reg_has_value "$USER_RUN_KEY" TavroselOrvanel
 check "both context-menu keys removed" menu_keys_gone
 check "settings key removed" absent reg_has_key "$SETTINGS_KEY"
 check "program folder removed, lists with it" test ! -e "$DIR"

@@ -245,6 +245,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       OnClose();
       return 0;
+    case WM_QUERYENDSESSION:
+      // Yes, at once: the end may still be cancelled, so the close sequence waits for
+      // WM_ENDSESSION (Windows gives each message 5 seconds).
+      return TRUE;
+    case WM_ENDSESSION:
+      // The process may be ended any time after this returns: close now, within the message.
+      if (wparam && form_.FormEndSession()) DestroyWindow(hwnd_);
+      return 0;
     case WM_DESTROY:
       RemovePropA(hwnd_, kStartedProperty);
       tray_.Remove();
@@ -494,11 +502,9 @@ void MainWindow::OnTreeSelectionChanged(HTREEITEM item) {
 }
 
 void MainWindow::OnClose() {
-  // A message box of the shut-down sequence runs a message loop: a second close waits for
-  // the first instead of starting the sequence again.
-  if (closing_) return;
-  closing_ = true;
-  form_.FormClose();
+  // A message box of the shut-down sequence runs a message loop: a second close waits for the
+  // first instead of starting the sequence again, and a close after a session end does nothing.
+  if (!form_.FormClose()) return;
   // Closing always ends the program, whatever a step of the sequence reported.
   DestroyWindow(hwnd_);
 }

@@ -125,7 +125,6 @@ class MainWindow : public AppWindow {
   std::array<HWND, kPageCount> sheets_{};
 
   HWND focus_ = nullptr;     // control with the focus when the window was last deactivated
-  bool closing_ = false;    // the shut-down sequence runs or ran
   bool restoring_ = false;  // ShowAndRestore runs: its own size changes are not a minimise
 };
 

@@ -57,12 +57,32 @@ void MemoryFileSystem::RemoveReplaceLeftovers(const std::string& path) {
 
 bool MemoryFileSystem::WriteFileAtomically(const std::string& path, const std::string& bytes) {
   ++write_calls_;
+  const std::string key = Normalize(path);
+  if (!MayWriteIn(key)) return false;  // nothing beside it can be removed either
   RemoveReplaceLeftovers(path);
   if (write_fault_.Hit()) return false;
-  Entry& entry = files_[Normalize(path)];
+  Entry& entry = files_[key];
   if (entry.read_only) return false;
   entry.bytes = bytes;
   return true;
+}
+
+void MemoryFileSystem::SetFolderAccess(const std::string& folder, FolderRule rule) {
+  std::string key = Normalize(folder);
+  if (key.empty() || key.back() != '\\') key += '\\';
+  folder_rules_.push_back({key, rule});
+}
+
+bool MemoryFileSystem::MayWriteIn(const std::string& normalized_path) const {
+  size_t depth = 0;
+  FolderRule rule = FolderRule::Writable;
+  for (const auto& r : folder_rules_) {
+    if (normalized_path.compare(0, r.first.size(), r.first) == 0 && r.first.size() >= depth) {
+      depth = r.first.size();
+      rule = r.second;
+    }
+  }
+  return rule == FolderRule::Writable;
 }
 
 void MemoryFileSystem::SetFile(const std::string& path, const std::string& bytes) {

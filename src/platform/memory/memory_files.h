@@ -1,9 +1,11 @@
 #pragma once
 // Files in memory, behaving as the program's data files do on Windows: names without regard to
-// case, "/" and "\" alike, a read-only file cannot be replaced. A test can make the Nth read or
-// replace fail (once, or from then on) to walk every failure point of an operation.
+// case, "/" and "\" alike, a read-only file cannot be replaced, nor can a file in a folder the
+// user may not write. A test can make the Nth read or replace fail (once, or from then on) to
+// walk every failure point of an operation.
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -25,6 +27,12 @@ class MemoryFileSystem : public FileSystem {
   std::string FileBytes(const std::string& path) const;
   bool RemoveFile(const std::string& path);
   void SetReadOnly(const std::string& path, bool read_only);
+
+  // Rights on a folder and everything below it (the nearest rule wins), as its access list
+  // grants them to the user: in a ReadOnly folder no file can be made or replaced (Windows
+  // answers access denied), as in the program files folder without elevation.
+  enum class FolderRule { Writable, ReadOnly };
+  void SetFolderAccess(const std::string& folder, FolderRule rule);
 
   // Failure injection. The Nth call from now (1 = the next one) fails; with persistent, every
   // later call fails too. 0 turns it off. The counters count every call since the object was
@@ -54,8 +62,10 @@ class MemoryFileSystem : public FileSystem {
     bool read_only = false;
   };
   static std::string Normalize(const std::string& path);
+  bool MayWriteIn(const std::string& normalized_path) const;
 
   std::map<std::string, Entry> files_;
+  std::vector<std::pair<std::string, FolderRule>> folder_rules_;  // folder with "\" -> rule
   Fault read_fault_, write_fault_;
   int read_calls_ = 0;
   int write_calls_ = 0;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/memory/session_without_elevation.h"
+
 namespace orv {
 namespace {
 
@@ -49,6 +51,40 @@ TEST(MemoryFiles, HelpersSeeTheSameFileUnderAnyCaseAndSeparator) {
   EXPECT_TRUE(files.RemoveFile("C:\\Conf\\KillAd.ini"));
   EXPECT_FALSE(files.FileExists(kPath));
   EXPECT_EQ(files.FileBytes(kPath), "");
+}
+
+// The session without elevation: the program folder refuses, its "conf" and other folders
+// (the user's own) take files; a refused replace keeps the old bytes and what lies beside it.
+TEST(MemoryFiles, AFolderTheUserMayNotWriteRefusesNewAndReplacedFilesANearerRuleWins) {
+  MemoryFileSystem files;
+  MemoryRegistry registry;
+  files.SetFile("C:\\Orvanel\\Orvanel.exe", "code");
+  files.SetFile("C:\\Orvanel\\menu.txt.~1-1.tmp", "left over");
+  PlaySessionWithoutElevation(registry, files, "C:\\Orvanel\\");
+  const struct {
+    const char* path;
+    bool writable;
+  } cases[] = {
+      {"C:\\Orvanel\\Orvanel.exe", false},
+      {"c:/orvanel/menu.txt", false},
+      {"C:\\Orvanel\\x64\\Selmont.dll", false},
+      {"C:\\Orvanel\\conf\\KillAD.ini", true},
+      {"C:\\ORVANEL\\CONF\\sub\\new.ini", true},
+      {"C:\\Orvanel2\\menu.txt", true},
+      {"C:\\Users\\u\\AppData\\Local\\Tavrosel\\Orvanel\\menu.txt", true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(files.WriteFileAtomically(c.path, "new"), c.writable) << c.path;
+    EXPECT_EQ(files.FileBytes(c.path) == "new", c.writable) << c.path;
+  }
+  EXPECT_EQ(files.FileBytes("C:\\Orvanel\\Orvanel.exe"), "code");
+  EXPECT_FALSE(files.FileExists("C:\\Orvanel\\menu.txt"));
+  EXPECT_TRUE(files.FileExists("C:\\Orvanel\\menu.txt.~1-1.tmp"));
+  // The registry: the machine's keys read but refuse writes, the user's take them.
+  EXPECT_EQ(registry.OpenKey(RegRoot::LocalMachine, "SOFTWARE\\X", true), nullptr);
+  EXPECT_EQ(registry.OpenKey(RegRoot::ClassesRoot, "CLSID", true), nullptr);
+  EXPECT_NE(registry.OpenKey(RegRoot::LocalMachine, "SOFTWARE", false, RegAccess::Read), nullptr);
+  EXPECT_NE(registry.OpenKey(RegRoot::CurrentUser, "Software\\X", true), nullptr);
 }
 
 }  // namespace
