@@ -358,7 +358,7 @@ TEST_F(NoticeE2e, TheWindowAnswersWhileTheOnlineCheckWaitsForAHostThatNeverAnswe
   Sleep(1500);  // the tick has read the proxy and started its check
   // Then a proxy that answers: a tick that comes while the check still runs waits for its
   // answer ("offline"), so the notice is fetched only by a tick after the check has ended.
-  NoticeServer server("HTTP/1.0 200 OK\r\n\r\n3,after the check\r\nnil\r\n");
+  NoticeServer server("HTTP/1.0 200 OK\r\n\r\n3,fetched\r\nnil\r\n");
   const std::string live = "127.0.0.1:" + std::to_string(server.port());
   ASSERT_TRUE(SetInternetSetting("ProxyServer", REG_SZ, live.c_str(),
                                  static_cast<DWORD>(live.size() + 1)));
@@ -378,7 +378,7 @@ TEST_F(NoticeE2e, TheWindowAnswersWhileTheOnlineCheckWaitsForAHostThatNeverAnswe
   EXPECT_GE(took, 2000u) << "the check did not wait for the silent proxy";
   EXPECT_GT(probe.asked(), 10);
   EXPECT_EQ(probe.late(), 0) << "the window did not answer within 1 s " << probe.late() << " times";
-  EXPECT_TRUE(WaitUntil([&] { return Setting("NoticeShowCode1") == "3,after the check"; }, kTimeoutMs));
+  EXPECT_TRUE(WaitUntil([&] { return Setting("NoticeShowCode1") == "3,fetched"; }, kTimeoutMs));
 }
 
 }  // namespace

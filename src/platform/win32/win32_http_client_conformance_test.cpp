@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <iostream>
@@ -217,18 +218,38 @@ TEST(Win32HttpClient, GoingAwayWhileALookupRunsLeavesNothingBehind) {
   EXPECT_EQ(e.log, "");
 }
 
+// The address families a name is looked up to, in their order.
+std::vector<int> FamiliesOf(const std::string& name) {
+  WinsockSession winsock;
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  std::vector<int> families;
+  if (getaddrinfo(name.c_str(), "80", &hints, &found) != 0) return families;
+  for (const addrinfo* a = found; a; a = a->ai_next) families.push_back(a->ai_family);
+  freeaddrinfo(found);
+  return families;
+}
+
 TEST(Win32HttpClient, EachAddressOfTheNameIsTriedIpv6Included) {
-  // "localhost" names ::1 and 127.0.0.1; a server listens on one of them only.
+  // A name of both loopback addresses; a server listens on one of them only, so whichever comes
+  // first, one of the two rows finds its first address refused.
+  const char* given = getenv("ORV_TWO_ADDRESS_NAME");
+  const std::string name = given ? given : "localhost";
+  const std::vector<int> families = FamiliesOf(name);
+  if (std::count(families.begin(), families.end(), AF_INET) == 0 ||
+      std::count(families.begin(), families.end(), AF_INET6) == 0)
+    GTEST_SKIP() << "needs a name of both ::1 and 127.0.0.1 (ORV_TWO_ADDRESS_NAME), which "
+                    "tools/dropping-netns.sh gives in its namespace; \"" << name
+                 << "\" here names " << families.size() << " address(es)";
   for (int family : {AF_INET, AF_INET6}) {
     SCOPED_TRACE(family == AF_INET ? "IPv4 only" : "IPv6 only");
     LoopbackServer server("HTTP/1.0 200 OK\r\n\r\nfound", LoopbackServer::kAnswer, family);
-    if (!server.listening()) {
-      std::cout << "[  NOTE    ] no loopback address of this family here; row skipped\n";
-      continue;
-    }
+    ASSERT_TRUE(server.listening());
     Win32HttpClient client;
     Events e;
-    client.Get({"http://localhost:" + std::to_string(server.port()) + "/", "", 80, "A", "*/*"}, &e);
+    client.Get({"http://" + name + ":" + std::to_string(server.port()) + "/", "", 80, "A", "*/*"}, &e);
     PumpFor(5000, [&] { return e.over(); });
     EXPECT_EQ(e.log, "begin 200;end;");
     EXPECT_EQ(e.body, "found");
