@@ -5,10 +5,11 @@ set -euo pipefail
 SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
 # The shipped build is 32-bit: Wine's 32-bit loader (wine32) comes from the i386 architecture.
 # NSIS makes the installer; clang with its runtime libraries (libFuzzer and the sanitizers, only
-# recommended by clang-14) builds the fuzz targets.
+# recommended by clang-14) builds the fuzz targets; iproute2 and nftables make the network
+# namespace whose loopback drops packets (tools/dropping-netns.sh).
 pkgs=(cmake g++ make googletest libgtest-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
       wine64 xvfb xdotool imagemagick fonts-wqy-microhei fonts-wine locales python3
-      nsis clang libclang-rt-14-dev)
+      nsis clang libclang-rt-14-dev iproute2 nftables)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -10,7 +10,9 @@
 #           about a minute more),
 #   tier 3  the end-to-end driver orvanel_e2e.exe under Wine against the real (i686) Orvanel.exe,
 #           and again as an unprivileged user (tests/e2e/limited_session.sh, a session without
-#           elevation),
+#           elevation), then the two tests of an online check whose host never answers, in a
+#           network namespace that drops the packets (tools/dropping-netns.sh; skipped where none
+#           can be made),
 #   tier 4  the installer (tests/installer/installer_test.sh) in a fresh Wine prefix of its own,
 # then the benchmark program and the whole program's figures (orvanel_program_bench.exe, with
 # ORV_BENCH_SCANS scans, default 1000; printed, not judged). The last line is
@@ -275,6 +277,43 @@ tier3() {
   [ "$rc" -eq 0 ] && [ "$FAILED" -eq 0 ]
 }
 stage "tier 3" tier3
+
+# ---- the online check against a host that never answers, in a network namespace ----
+# tools/dropping-netns.sh drops every packet to one loopback port in a namespace of its own, whose
+# hosts file also names both loopback addresses; the tests that need it run there (elsewhere they
+# are skipped). Wine's sockets belong to its
+# server, so the prefix's server is ended first, starts anew inside the namespace with each run,
+# and is started again outside afterwards.
+dropping_tier() {
+  local name="network that drops packets" passed=0 failed=0 rc=0 skipped=0 run exe filter log
+  if [ "$E2E_OK" -ne 1 ] || [ $wine_ok -ne 0 ]; then count_tier "$name" 1 0 0; return 1; fi
+  for run in "orvanel_win32_tests Win32Connectivity.ACheckOfAHostThatNeverAnswers*:Win32HttpClient.EachAddressOfTheNameIsTried*" \
+             "orvanel_e2e NoticeE2e.TheWindowAnswersWhileTheOnlineCheck*"; do
+    exe="${run%% *}"; filter="${run#* }"; log="dropping-$exe"
+    "$WINESERVER" -k >/dev/null 2>&1; "$WINESERVER" -w >/dev/null 2>&1
+    (cd "$E2E_DIR" && timeout 300 bash "$ROOT/tools/dropping-netns.sh" "${!E2E_LOADER_VAR}" \
+       "./$exe.exe" --gtest_filter="$filter" </dev/null >"$LOGS/$log.raw" 2>&1)
+    local run_rc=$?
+    "$WINESERVER" -k >/dev/null 2>&1; "$WINESERVER" -w >/dev/null 2>&1
+    tr -d '\r' <"$LOGS/$log.raw" >"$LOGS/$log.log"
+    grep -vE '^\[ (RUN|      OK) ' "$LOGS/$log.log"
+    parse_gtest "$LOGS/$log.log"
+    # A test the machine cannot run (no namespace) is skipped and says why; not a failure.
+    if [ "$run_rc" -eq 0 ] && [ "$PASSED" -eq 0 ] && grep -qE '^\[  SKIPPED \] [0-9]+ test' "$LOGS/$log.log"; then
+      skipped=$((skipped + 1)); continue
+    fi
+    [ "$run_rc" -ne 0 ] && rc=$run_rc
+    passed=$((passed + PASSED)); failed=$((failed + FAILED))
+  done
+  "$WINESERVER" -p 120
+  if [ "$skipped" -eq 2 ]; then
+    report+=("$(printf '%-28s skipped: no network namespace here' "$name")")
+    return 0
+  fi
+  count_tier "$name" "$rc" "$passed" "$failed"
+  [ "$rc" -eq 0 ] && [ "$failed" -eq 0 ]
+}
+stage "network that drops packets" dropping_tier
 
 # ---- the build whose programs this machine runs, for tier 4 and the whole-program figures ----
 # The shipped i686 one, or the x86_64 one where the kernel runs no 32-bit programs.

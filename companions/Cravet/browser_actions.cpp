@@ -4,11 +4,33 @@ namespace cravet {
 
 namespace {
 
-// The view under the pointer when it belongs to the frame (the page's own window, which scrolls
-// itself), else the frame.
-HWND ViewAt(HWND frame, POINT at) {
-  HWND view = WindowFromPoint(at);
-  return view && GetAncestor(view, GA_ROOT) == frame ? view : frame;
+// The browser draws each tab's page in a window of this class; the toolbars, the address bar,
+// the tab row and the status bar are windows of their own that scroll nothing.
+const char kDocumentViewClass[] = "Internet Explorer_Server";
+
+bool IsDocumentView(HWND window) {
+  char name[sizeof kDocumentViewClass + 1];
+  return GetClassNameA(window, name, sizeof name) && lstrcmpiA(name, kDocumentViewClass) == 0;
+}
+
+BOOL CALLBACK FindVisibleDocumentView(HWND child, LPARAM found) {
+  // A tab in the background hides its page's window.
+  if (!IsDocumentView(child) || !IsWindowVisible(child)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = child;
+  return FALSE;
+}
+
+// The page the stroke ended over; else the page of the frame's visible tab; a frame with no page
+// window at all gets the window under the pointer, or the frame itself.
+HWND DocumentViewAt(HWND frame, POINT at) {
+  HWND under = WindowFromPoint(at);
+  if (!under || GetAncestor(under, GA_ROOT) != frame) under = nullptr;
+  for (HWND w = under; w && w != frame; w = GetAncestor(w, GA_PARENT))
+    if (IsDocumentView(w)) return w;
+  HWND view = nullptr;
+  EnumChildWindows(frame, FindVisibleDocumentView, reinterpret_cast<LPARAM>(&view));
+  if (view) return view;
+  return under ? under : frame;
 }
 
 // WM_APPCOMMAND as a browser button of the mouse would raise it on the view.
@@ -44,22 +66,22 @@ void CarryOut(orv::GestureAction action, HWND frame, POINT at) {
     case GestureAction::None:
       break;
     case GestureAction::Back:
-      PostAppCommand(frame, ViewAt(frame, at), APPCOMMAND_BROWSER_BACKWARD);
+      PostAppCommand(frame, DocumentViewAt(frame, at), APPCOMMAND_BROWSER_BACKWARD);
       break;
     case GestureAction::Forward:
-      PostAppCommand(frame, ViewAt(frame, at), APPCOMMAND_BROWSER_FORWARD);
+      PostAppCommand(frame, DocumentViewAt(frame, at), APPCOMMAND_BROWSER_FORWARD);
       break;
     case GestureAction::ScrollUp:
-      PostScroll(ViewAt(frame, at), WM_VSCROLL, SB_PAGEUP);
+      PostScroll(DocumentViewAt(frame, at), WM_VSCROLL, SB_PAGEUP);
       break;
     case GestureAction::ScrollDown:
-      PostScroll(ViewAt(frame, at), WM_VSCROLL, SB_PAGEDOWN);
+      PostScroll(DocumentViewAt(frame, at), WM_VSCROLL, SB_PAGEDOWN);
       break;
     case GestureAction::ScrollLeft:
-      PostScroll(ViewAt(frame, at), WM_HSCROLL, SB_PAGELEFT);
+      PostScroll(DocumentViewAt(frame, at), WM_HSCROLL, SB_PAGELEFT);
       break;
     case GestureAction::ScrollRight:
-      PostScroll(ViewAt(frame, at), WM_HSCROLL, SB_PAGERIGHT);
+      PostScroll(DocumentViewAt(frame, at), WM_HSCROLL, SB_PAGERIGHT);
       break;
     case GestureAction::CloseWindow:
       PostMessageA(frame, WM_CLOSE, 0, 0);
@@ -75,14 +97,26 @@ void CarryOut(orv::GestureAction action, HWND frame, POINT at) {
   }
 }
 
-void ReplayClick(DWORD down_flag, DWORD up_flag) {
+void ReplayClick(orv::MouseButton physical) {
   INPUT input[2] = {};
   for (INPUT& in : input) {
     in.type = INPUT_MOUSE;
     in.mi.dwExtraInfo = kReplayMark;
   }
-  input[0].mi.dwFlags = down_flag;
-  input[1].mi.dwFlags = up_flag;
+  switch (physical) {
+    case orv::MouseButton::Left:
+      input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+      input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+      break;
+    case orv::MouseButton::Right:
+      input[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+      input[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+      break;
+    case orv::MouseButton::Middle:
+      input[0].mi.dwFlags = MOUSEEVENTF_MIDDLEDOWN;
+      input[1].mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
+      break;
+  }
   SendInput(2, input, sizeof(INPUT));
 }
 

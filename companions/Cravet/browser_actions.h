@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "gestures/gesture_actions.h"
+#include "gestures/stroke_recogniser.h"
 
 namespace cravet {
 
@@ -16,11 +17,12 @@ constexpr ULONG_PTR kReplayMark = 0x43525654;  // "CRVT"
 int32_t ReadStoredAction(orv::Gesture gesture);
 
 // Carries out `action` on the browser frame: back and forward as the browser's own commands,
-// scrolls on the view under `at`, close, maximise and minimise through the frame's window
-// messages.
+// scrolls on the page under `at` (or on the page of the visible tab, when the stroke ended over
+// a toolbar, the address bar or the tab row), close, maximise and minimise through the frame's
+// window messages.
 void CarryOut(orv::GestureAction action, HWND frame, POINT at);
 
-// A press and release of a button at the pointer, marked as the library's own.
-void ReplayClick(DWORD down_flag, DWORD up_flag);
+// A press and release of the physical button at the pointer, marked as the library's own.
+void ReplayClick(orv::MouseButton physical);
 
 }  // namespace cravet

@@ -13,6 +13,7 @@
 
 #include "browser_actions.h"
 #include "gestures/stroke_recogniser.h"
+#include "integrity_level.h"
 
 namespace {
 
@@ -25,9 +26,10 @@ constexpr UINT kFollowUpMessage = WM_APP + 1;  // one decision waits in HookStat
 
 // The hook thread's own state, on its stack.
 struct HookState {
-  explicit HookState(int threshold) : recogniser(threshold) {}
+  HookState(int threshold, orv::IntegrityLevel level) : recogniser(threshold), own_level(level) {}
   orv::StrokeRecogniser recogniser;
   std::deque<HookDecision> pending;
+  orv::IntegrityLevel own_level;  // of this process
 };
 thread_local HookState* t_state = nullptr;
 
@@ -61,16 +63,21 @@ int ScreenDpi() {
   return dpi;
 }
 
-// The top-level browser frame (class "IEFrame") under a point, 0 when there is none.
-orv::WindowId BrowserFrameAt(POINT at) {
+// The top-level browser frame (class "IEFrame") under a point, 0 when there is none. For a
+// press, also 0 when the frame's process has a higher integrity level than the hook's: what the
+// library would do there, Windows blocks.
+orv::WindowId BrowserFrameAt(POINT at, bool press, const HookState& state) {
   HWND window = WindowFromPoint(at);
   HWND root = window ? GetAncestor(window, GA_ROOT) : nullptr;
   char name[16];
   if (!root || !GetClassNameA(root, name, sizeof(name)) || lstrcmpiA(name, "IEFrame") != 0)
     return 0;
+  if (press && !orv::MayTakeOverPressesOn(state.own_level, cravet::IntegrityLevelOfWindow(root)))
+    return 0;
   return reinterpret_cast<orv::WindowId>(root);
 }
 
+// Hook messages name the logical button, whatever the swap setting.
 MouseEventKind KindOf(WPARAM message) {
   switch (message) {
     case WM_MOUSEMOVE: return MouseEventKind::Move;
@@ -78,6 +85,8 @@ MouseEventKind KindOf(WPARAM message) {
     case WM_RBUTTONUP: return MouseEventKind::RightUp;
     case WM_MBUTTONDOWN: return MouseEventKind::MiddleDown;
     case WM_MBUTTONUP: return MouseEventKind::MiddleUp;
+    case WM_LBUTTONDOWN: return MouseEventKind::LeftDown;
+    case WM_LBUTTONUP: return MouseEventKind::LeftUp;
     default: return MouseEventKind::Other;
   }
 }
@@ -90,8 +99,11 @@ LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wparam, LPARAM lparam) {
     event.kind = KindOf(wparam);
     event.at = {info.pt.x, info.pt.y};
     event.ours = info.dwExtraInfo == cravet::kReplayMark;
-    if (event.kind != MouseEventKind::Move && event.kind != MouseEventKind::Other && !event.ours)
-      event.browser = BrowserFrameAt(info.pt);
+    const bool press =
+        event.kind == MouseEventKind::RightDown || event.kind == MouseEventKind::MiddleDown;
+    const bool release =
+        event.kind == MouseEventKind::RightUp || event.kind == MouseEventKind::MiddleUp;
+    if ((press || release) && !event.ours) event.browser = BrowserFrameAt(info.pt, press, *state);
     const HookDecision decision = state->recogniser.OnEvent(event);
     if (decision.follow_up != FollowUp::None) {
       state->pending.push_back(decision);
@@ -105,7 +117,10 @@ LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wparam, LPARAM lparam) {
 // What follows a decision, after the hook has returned.
 void RunFollowUp(const HookDecision& decision) {
   if (decision.follow_up == FollowUp::ReplayRightClick) {
-    cravet::ReplayClick(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+    // Read now: the user may change the setting while the program runs.
+    const bool swapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
+    cravet::ReplayClick(orv::PhysicalButtonFor(orv::MouseButton::Right, swapped,
+                                               decision.against_swap_setting));
     return;
   }
   HWND frame = reinterpret_cast<HWND>(decision.window);
@@ -114,7 +129,7 @@ void RunFollowUp(const HookDecision& decision) {
       orv::ActionFromStored(cravet::ReadStoredAction(decision.gesture));
   // A middle press with nothing assigned goes back to the browser as the click it was.
   if (decision.gesture == orv::Gesture::Middle && action == orv::GestureAction::None) {
-    cravet::ReplayClick(MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP);
+    cravet::ReplayClick(orv::MouseButton::Middle);
     return;
   }
   cravet::CarryOut(action, frame, POINT{decision.at.x, decision.at.y});
@@ -130,7 +145,8 @@ DWORD WINAPI HookThreadMain(void* param) {
   MSG msg;
   PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);  // the thread's queue, for posts
   UsePhysicalPixels();
-  HookState state(orv::StrokeThreshold(ScreenDpi()));
+  HookState state(orv::StrokeThreshold(ScreenDpi()),
+                  cravet::IntegrityLevelOfProcess(GetCurrentProcess()));
   t_state = &state;
   HHOOK hook = SetWindowsHookExA(WH_MOUSE_LL, LowLevelMouseProc, ThisModule(), 0);
   start->hooked = hook != nullptr;

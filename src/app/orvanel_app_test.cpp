@@ -48,10 +48,14 @@ TEST_F(OrvanelAppTest, TheNoticeRunsOnTheFormsShowClickAndTimerEvents) {
   EXPECT_EQ(shell.calls.back().parameters, "\"" + MakerHomePage() + "\"");
   connectivity.online = false;
   app.form().DownloadNoticeTimerTimer();
+  connectivity.RunPending();
   EXPECT_TRUE(timers.IsRunning(TimerId::CheckOnline));
   connectivity.online = true;
   app.form().CheckOnlineTimerTimer();
+  connectivity.RunPending();
+  EXPECT_TRUE(timers.IsRunning(TimerId::DownloadNotice));
   app.form().DownloadNoticeTimerTimer();
+  connectivity.RunPending();
   EXPECT_TRUE(http.busy());
   EXPECT_TRUE(boxes.shown.empty());
 }

@@ -14,6 +14,16 @@ int64_t Reach(ScreenPoint from, ScreenPoint to) {
 
 }  // namespace
 
+MouseButton PhysicalButtonFor(MouseButton logical, bool swapped, bool against_setting) {
+  if (logical == MouseButton::Middle || swapped == against_setting) return logical;
+  return logical == MouseButton::Left ? MouseButton::Right : MouseButton::Left;
+}
+
+bool MayTakeOverPressesOn(IntegrityLevel own, IntegrityLevel window) {
+  if (!window) return !own;
+  return own && *window <= *own;
+}
+
 int StrokeThreshold(int dpi) {
   if (dpi <= 0) dpi = 96;
   const int64_t scaled = (int64_t{kStrokeThresholdAt96Dpi} * dpi + 48) / 96;
@@ -25,7 +35,7 @@ StrokeRecogniser::StrokeRecogniser(int threshold) : threshold_(threshold < 1 ? 1
 
 HookDecision StrokeRecogniser::OnEvent(const HookEvent& event) {
   HookDecision decision;
-  if (event.ours) return decision;
+  if (event.ours) return OwnReplay(event);
   switch (event.kind) {
     case MouseEventKind::Move:
       Follow(event.at);
@@ -53,7 +63,34 @@ HookDecision StrokeRecogniser::OnEvent(const HookEvent& event) {
       decision.at = event.at;
       middle_ = Press();
       return decision;
+    case MouseEventKind::LeftDown:
+    case MouseEventKind::LeftUp:
     case MouseEventKind::Other:
+      break;
+  }
+  return decision;
+}
+
+HookDecision StrokeRecogniser::OwnReplay(const HookEvent& event) {
+  HookDecision decision;
+  switch (event.kind) {
+    case MouseEventKind::LeftDown:
+    case MouseEventKind::LeftUp:
+      // The replayed right click came out as a left one: it goes no further, and is made again
+      // with the other button once its release is in.
+      if (replay_ != Replay::AsSetting) break;
+      decision.swallow = true;
+      if (event.kind == MouseEventKind::LeftUp) {
+        decision.follow_up = FollowUp::ReplayRightClick;
+        decision.against_swap_setting = true;
+        decision.at = event.at;
+        replay_ = Replay::AgainstSetting;
+      }
+      break;
+    case MouseEventKind::RightUp:
+      replay_ = Replay::None;
+      break;
+    default:
       break;
   }
   return decision;
@@ -75,6 +112,7 @@ HookDecision StrokeRecogniser::RightUp(const HookEvent& event) {
   decision.at = event.at;
   if (!press.reached_threshold) {
     decision.follow_up = FollowUp::ReplayRightClick;
+    replay_ = Replay::AsSetting;
     return decision;
   }
   const int64_t dx = int64_t{event.at.x} - press.start.x, dy = int64_t{event.at.y} - press.start.y;

@@ -10,8 +10,16 @@
 // never reached the threshold were a plain click and are replayed. Anything else (a diagonal, a
 // stroke that came back to its start, a release over another window) does nothing. A middle
 // press over a browser window swallows that press and its release; the release runs the middle
-// gesture. Presses over any other window are not touched, nor are the library's own replays.
+// gesture. Presses over any other window are not touched.
+//
+// The library's own replays pass too, with one exception: window messages and the hook name the
+// logical button, SendInput the physical one, and with swapped buttons (left-handed users)
+// Windows makes the physical left button the logical right one and back. A replay names the
+// physical button the swap setting says; should the system turn it into a left click all the
+// same (its injected input not following the setting), that click is swallowed and the replay
+// made once more with the other button.
 #include <cstdint>
+#include <optional>
 
 #include "gestures/gesture_actions.h"
 
@@ -25,7 +33,26 @@ struct ScreenPoint {
 // A window as the hook sees it: an opaque handle value, 0 for none.
 using WindowId = uintptr_t;
 
-enum class MouseEventKind { Move, RightDown, RightUp, MiddleDown, MiddleUp, Other };
+enum class MouseEventKind { Move, RightDown, RightUp, MiddleDown, MiddleUp, LeftDown, LeftUp, Other };
+
+enum class MouseButton { Left, Right, Middle };
+
+// The physical button SendInput has to name for windows to get the `logical` one. swapped: the
+// system's setting (SM_SWAPBUTTON); against_setting: the system's injected input was seen not to
+// follow that setting.
+MouseButton PhysicalButtonFor(MouseButton logical, bool swapped, bool against_setting = false);
+
+// A process's mandatory integrity level as Windows numbers it, the last sub-authority of its
+// token's label (0x1000 low, 0x2000 medium, 0x3000 high, 0x4000 system); none when it could not
+// be read.
+using IntegrityLevel = std::optional<uint32_t>;
+
+// Whether the hook, running at `own`, may take over presses over a window of a process at
+// `window`. Windows blocks input and posted messages to windows of a higher integrity level
+// (an Internet Explorer started as administrator), so a swallowed press there could neither run
+// a gesture nor be given back. A process whose level cannot be read counts as higher; where no
+// level can be read at all, the system has no such barrier.
+bool MayTakeOverPressesOn(IntegrityLevel own, IntegrityLevel window);
 
 struct HookEvent {
   MouseEventKind kind = MouseEventKind::Other;
@@ -33,7 +60,8 @@ struct HookEvent {
   // The top-level browser window under the pointer, 0 when it is over no browser window. Only
   // read for button events, so the hook looks it up for those alone.
   WindowId browser = 0;
-  // Injected by the library itself (a replayed click): always passed on untouched.
+  // Injected by the library itself (a replayed click): passed on untouched, but for a replayed
+  // right click that arrives as a left one.
   bool ours = false;
 };
 
@@ -43,12 +71,16 @@ enum class FollowUp {
   ReplayRightClick,  // send a right press and release at the pointer, marked as ours
 };
 
+
 struct HookDecision {
   bool swallow = false;  // true: the event goes no further
   FollowUp follow_up = FollowUp::None;
   Gesture gesture = Gesture::Left;  // with RunGesture
   WindowId window = 0;              // the browser window the gesture was made on
   ScreenPoint at;                   // where the gesture ended
+  // With ReplayRightClick: the earlier replay came out as a left click, so this one names the
+  // other physical button than the swap setting says.
+  bool against_swap_setting = false;
 };
 
 // Shortest stroke, in pixels, for a screen of `dpi` dots per inch: 20 at 96 dpi, scaled.
@@ -70,12 +102,16 @@ class StrokeRecogniser {
     bool reached_threshold = false;
   };
 
+  enum class Replay { None, AsSetting, AgainstSetting };
+
   HookDecision RightUp(const HookEvent& event);
+  HookDecision OwnReplay(const HookEvent& event);
   void Follow(ScreenPoint at);
 
   int threshold_;
   Press right_;
   Press middle_;
+  Replay replay_ = Replay::None;  // a right click replay sent, its release not yet seen
 };
 
 }  // namespace orv

@@ -112,6 +112,70 @@ TEST(StrokeRecogniser, ANewPressReplacesOneWhoseReleaseWasMissed) {
   EXPECT_EQ(Send(r, K::RightUp, {INT_MIN, 0}, kBrowser).gesture, Gesture::Left);
 }
 
+TEST(StrokeRecogniser, AReplayedRightClickThatComesOutAsALeftOneIsMadeAgainTheOtherWay) {
+  StrokeRecogniser r(20);
+  Send(r, K::RightDown, {500, 400}, kBrowser);
+  const HookDecision click = Send(r, K::RightUp, {501, 400}, kBrowser);
+  ASSERT_EQ(click.follow_up, FollowUp::ReplayRightClick);
+  EXPECT_FALSE(click.against_swap_setting);
+  // The system made the replay a left click: it goes no further and is made again.
+  const HookDecision down = Send(r, K::LeftDown, {501, 400}, 0, true);
+  EXPECT_TRUE(down.swallow);
+  EXPECT_EQ(down.follow_up, FollowUp::None);
+  const HookDecision up = Send(r, K::LeftUp, {501, 400}, 0, true);
+  EXPECT_TRUE(up.swallow);
+  EXPECT_EQ(up.follow_up, FollowUp::ReplayRightClick);
+  EXPECT_TRUE(up.against_swap_setting);
+  // The second replay is a right click; a left one now passes (made only once again, no loop).
+  for (K kind : {K::LeftDown, K::LeftUp, K::RightDown, K::RightUp, K::LeftDown, K::LeftUp}) {
+    const HookDecision d = Send(r, kind, {501, 400}, 0, true);
+    EXPECT_FALSE(d.swallow);
+    EXPECT_EQ(d.follow_up, FollowUp::None);
+  }
+  // A replay that comes out right, and the user's own left clicks, are never touched.
+  Send(r, K::RightDown, {500, 400}, kBrowser);
+  EXPECT_FALSE(Send(r, K::RightUp, {500, 400}, kBrowser).against_swap_setting);
+  EXPECT_FALSE(Send(r, K::LeftDown, {500, 400}, kBrowser).swallow);
+  EXPECT_FALSE(Send(r, K::RightDown, {500, 400}, 0, true).swallow);
+  EXPECT_FALSE(Send(r, K::RightUp, {500, 400}, 0, true).swallow);
+  EXPECT_FALSE(Send(r, K::LeftDown, {500, 400}, 0, true).swallow);
+}
+
+TEST(MouseButtons, TheReplayNamesThePhysicalButtonOfTheLogicalOne) {
+  using B = MouseButton;
+  const struct {
+    B logical;
+    bool swapped, against_setting;
+    B physical;
+  } cases[] = {
+      {B::Right, false, false, B::Right}, {B::Right, true, false, B::Left},
+      {B::Right, true, true, B::Right},   {B::Right, false, true, B::Left},
+      {B::Left, true, false, B::Right},   {B::Left, false, false, B::Left},
+      {B::Middle, true, false, B::Middle}, {B::Middle, false, true, B::Middle},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(PhysicalButtonFor(c.logical, c.swapped, c.against_setting), c.physical)
+        << static_cast<int>(c.logical) << c.swapped << c.against_setting;
+}
+
+TEST(MayTakeOverPressesOn, OnlyWindowsAtTheHooksIntegrityLevelOrBelow) {
+  constexpr uint32_t kLow = 0x1000, kMedium = 0x2000, kHigh = 0x3000, kSystem = 0x4000;
+  const struct {
+    IntegrityLevel own, window;
+    bool take_over;
+  } cases[] = {
+      {kMedium, kMedium, true},   {kMedium, kLow, true},  // Protected Mode
+      {kMedium, kHigh, false},                             // run as administrator
+      {kMedium, kSystem, false},  {kHigh, kHigh, true},    {kHigh, kMedium, true},
+      {kMedium, std::nullopt, false},                      // cannot even be asked
+      {std::nullopt, kMedium, false},
+      {std::nullopt, std::nullopt, true},                  // no integrity levels at all
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(MayTakeOverPressesOn(c.own, c.window), c.take_over)
+        << c.own.value_or(0) << " " << c.window.value_or(0);
+}
+
 TEST(StrokeThreshold, ScalesWithTheScreensDpi) {
   const int cases[][2] = {{96, 20}, {144, 30}, {192, 40}, {0, 20}, {-1, 20}, {1, 1}, {INT_MAX, 100000}};
   for (const auto& c : cases) EXPECT_EQ(StrokeThreshold(c[0]), c[1]) << c[0];

@@ -1,5 +1,6 @@
 #include "notice/online_notice.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "base/ansi.h"
@@ -89,6 +90,11 @@ bool ReadBrowserProxy(Registry& registry, NoticeProxy* proxy) {
 OnlineNotice::OnlineNotice(const NoticeServices& services)
     : services_(services), notice_text_(InitialNoticeText()) {}
 
+OnlineNotice::~OnlineNotice() {
+  if (attempt_waits_ || watch_waits_) services_.connectivity.Cancel();
+  services_.http.Abort();
+}
+
 void OnlineNotice::FormShow() {
   {
     RegKey key = settings::OpenKey(services_.registry);
@@ -130,20 +136,41 @@ void OnlineNotice::RunNoticeCode(const std::string& code) {
   }
 }
 
-bool OnlineNotice::IsOnline() {
-  if (proxy_.host.empty()) return services_.connectivity.CanConnect(MakerHomePage());
-  return services_.connectivity.CanConnect("http://" + proxy_.host + ":" +
-                                           std::to_string(proxy_.port) + "/");
+void OnlineNotice::AskIsOnline() {
+  if (services_.connectivity.busy()) return;  // its answer serves this question too
+  const std::string first_hop =
+      proxy_.host.empty() ? MakerHomePage()
+                          : "http://" + proxy_.host + ":" + std::to_string(proxy_.port) + "/";
+  services_.connectivity.Check(first_hop, this);
 }
 
 void OnlineNotice::DownloadNoticeTimerTimer() {
   services_.timers.Stop(TimerId::DownloadNotice);
   // Read at every attempt, before the online check, which asks the first hop of the fetch.
   if (!ReadBrowserProxy(services_.registry, &proxy_)) return;
-  if (!IsOnline()) {
-    services_.timers.Start(TimerId::CheckOnline, kCheckOnlineIntervalMs);
-    return;
-  }
+  attempt_waits_ = true;
+  AskIsOnline();
+}
+
+void OnlineNotice::CheckOnlineTimerTimer() {
+  if (!ReadBrowserProxy(services_.registry, &proxy_)) return;
+  watch_waits_ = true;
+  AskIsOnline();
+}
+
+void OnlineNotice::OnOnlineAnswer(bool online) {
+  const bool attempt = attempt_waits_, watch = watch_waits_;
+  attempt_waits_ = watch_waits_ = false;
+  // The service's own event: an error ends here, shown once.
+  RunEventHandler(services_.boxes, [&] {
+    if (watch && online) services_.timers.Start(TimerId::DownloadNotice, kDownloadNoticeIntervalMs);
+    if (!attempt) return;
+    if (online) StartGet();
+    else services_.timers.Start(TimerId::CheckOnline, kCheckOnlineIntervalMs);
+  });
+}
+
+void OnlineNotice::StartGet() {
   HttpGetRequest request;
   request.url = NoticeAddress();
   request.proxy_host = proxy_.host;
@@ -155,11 +182,6 @@ void OnlineNotice::DownloadNoticeTimerTimer() {
   } catch (const std::exception&) {
     services_.http.Abort();
   }
-}
-
-void OnlineNotice::CheckOnlineTimerTimer() {
-  if (ReadBrowserProxy(services_.registry, &proxy_) && IsOnline())
-    services_.timers.Start(TimerId::DownloadNotice, kDownloadNoticeIntervalMs);
 }
 
 void OnlineNotice::OnDocBegin(int status) {
@@ -201,7 +223,7 @@ void OnlineNotice::StoreNotice(const std::string& body) {
   if (items.empty()) return;
   RegKey key = settings::OpenKey(services_.registry);
   if (!key) return;
-  const int32_t count = static_cast<int32_t>(items.size() / 2);
+  const int32_t count = static_cast<int32_t>(std::min<size_t>(items.size() / 2, kMaxNoticePairs));
   key.WriteInteger(settings::kNoticeCount, count);
   for (int32_t k = 1; k <= count; ++k) {
     key.WriteString(settings::NoticeShowCodeName(k), items[2 * k - 2]);

@@ -9,6 +9,11 @@
 // or at least 24 minutes old. Its tick (DownloadNoticeTimerTimer) stops it and, when online,
 // starts the GET; offline, it starts the online check timer, whose every tick from then on
 // starts the download timer again while the machine is online.
+//
+// Whether the machine is online is asked of the Connectivity service, whose answer comes later
+// as an event (OnOnlineAnswer): the interface thread never waits for the network. What a tick
+// does after its check happens when the answer comes. A tick that finds a check still under way
+// waits for that check's answer instead of asking again.
 #include <string>
 
 #include "platform/clock.h"
@@ -25,6 +30,9 @@ inline constexpr char kNoticeAgent[] = "Mozilla/3.0 (compatible)";
 inline constexpr char kNoticeAccept[] = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
 // A body larger than this is dropped unread.
 inline constexpr size_t kMaxNoticeBytes = 64 * 1024;
+// The most pairs a notice stores; a document's later pairs are ignored, so that a broken or
+// hostile notice cannot fill the settings key with values.
+inline constexpr int32_t kMaxNoticePairs = 100;
 // The browser's proxy settings, HKEY_CURRENT_USER.
 inline constexpr char kInternetSettingsKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
@@ -56,9 +64,11 @@ struct NoticeProxy {
 // opened, *proxy stays as it was.
 bool ReadBrowserProxy(Registry& registry, NoticeProxy* proxy);
 
-class OnlineNotice : public HttpEvents {
+class OnlineNotice : public HttpEvents, public ConnectivityEvents {
  public:
   explicit OnlineNotice(const NoticeServices& services);
+  // Gives up a check or a request still under way: their answers must not reach it.
+  ~OnlineNotice() override;
   OnlineNotice(const OnlineNotice&) = delete;
   OnlineNotice& operator=(const OnlineNotice&) = delete;
 
@@ -73,9 +83,13 @@ class OnlineNotice : public HttpEvents {
 
   void DownloadNoticeTimerTimer();
   void CheckOnlineTimerTimer();
-  // Whether the fetch can reach its first hop: the proxy when one is set, else the maker's home
-  // page.
-  bool IsOnline();
+  // Asks whether the fetch can reach its first hop: the proxy when one is set, else the maker's
+  // home page. The answer comes as OnOnlineAnswer; a check already under way answers for both.
+  void AskIsOnline();
+  // The answer of the online check, on the interface thread: a download attempt waiting for it
+  // starts the GET when online and the online check timer when not; a tick of that timer
+  // waiting for it starts the download timer when online.
+  void OnOnlineAnswer(bool online) override;
 
   // The notice line's text ("Power by ..." until a code 3 replaces it) and a counter that moves
   // whenever it changes, for the window to redraw.
@@ -94,9 +108,13 @@ class OnlineNotice : public HttpEvents {
 
  private:
   void StoreNotice(const std::string& body);
+  void StartGet();
 
   NoticeServices services_;
   NoticeProxy proxy_;
+  // What waits for the answer of the online check under way.
+  bool attempt_waits_ = false;  // a download attempt
+  bool watch_waits_ = false;    // a tick of the online check timer
   int notice_index_ = 0;
   std::string current_show_code_;
   std::string current_click_code_;

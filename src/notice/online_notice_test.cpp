@@ -22,7 +22,8 @@ class OnlineNoticeTest : public ::testing::Test {
     time.on_tick = [this](TimerId id) {
       if (id == TimerId::DownloadNotice) notice.DownloadNoticeTimerTimer();
       else notice.CheckOnlineTimerTimer();
-      http.RunPending();  // the answer arrives before the next tick
+      net.RunPending();   // the online check ends,
+      http.RunPending();  // and the answer arrives before the next tick
     };
   }
   RegKey Settings() { return settings::OpenKey(reg); }
@@ -37,9 +38,10 @@ class OnlineNoticeTest : public ::testing::Test {
   void ServeNotice(const std::string& body, const std::string& status = "200 OK") {
     http.Serve(kMakerWebHost, 80, "HTTP/1.0 " + status + "\r\n\r\n" + body);
   }
-  // One download attempt, its answer included.
+  // One download attempt, its online check and its answer included.
   void Download() {
     notice.DownloadNoticeTimerTimer();
+    net.RunPending();
     http.RunPending();
   }
   void SetProxy(uint32_t enable, const std::string& server) {
@@ -123,7 +125,9 @@ TEST_F(OnlineNoticeTest, NoticeCodes) {
       EXPECT_EQ(boxes.shown[0].icon, BoxIcon::Information);
       EXPECT_EQ(boxes.shown[0].buttons, BoxButtons::Ok);
     }
-    if (c.effect == kLine) EXPECT_EQ(notice.notice_text(), c.a);
+    if (c.effect == kLine) {
+      EXPECT_EQ(notice.notice_text(), c.a);
+    }
   }
 }
 
@@ -227,6 +231,7 @@ TEST_F(OnlineNoticeTest, FailedAttemptsEndSilentlyAndScheduleNothing) {
   http.ServeSilently(kMakerWebHost, 80);
   Download();
   notice.DownloadNoticeTimerTimer();
+  net.RunPending();
   Download();  // started while busy: aborted, nothing started
   http.FailGetAt(1);
   Download();
@@ -244,6 +249,77 @@ TEST_F(OnlineNoticeTest, AStoreTheRegistryRefusesIsReportedOnce) {
   Download();
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].text, "Failed to set data for 'NoticeShowCode1'");
+}
+
+TEST_F(OnlineNoticeTest, AtMostAHundredPairsAreStored) {
+  std::string body;
+  for (int k = 1; k <= 150; ++k) body += "3," + std::to_string(k) + "\r\nnil\r\n";
+  ServeNotice(body);
+  Download();
+  RegKey key = Settings();
+  EXPECT_EQ(key.ReadInteger(settings::kNoticeCount), kMaxNoticePairs);
+  EXPECT_EQ(key.ReadString(settings::NoticeShowCodeName(kMaxNoticePairs)), "3,100");
+  EXPECT_FALSE(key.ValueExists(settings::NoticeShowCodeName(kMaxNoticePairs + 1)));
+  EXPECT_FALSE(key.ValueExists(settings::NoticeClickCodeName(kMaxNoticePairs + 1)));
+  EXPECT_TRUE(key.ValueExists(settings::kNoticeDownloadTime));
+}
+
+TEST_F(OnlineNoticeTest, WhatWaitsForTheOnlineChecksAnswerHappensWhenItComes) {
+  struct Case {
+    const char* name;
+    bool attempt, watch;  // what ticked while the check ran
+    bool online;
+    bool get, download_timer, check_timer;  // what the answer starts
+  };
+  const Case cases[] = {
+      {"attempt, online", true, false, true, true, false, false},
+      {"attempt, offline", true, false, false, false, false, true},
+      {"watch, online", false, true, true, false, true, false},
+      {"watch, offline", false, true, false, false, false, false},
+      {"both, online", true, true, true, true, true, false},
+      {"both, offline", true, true, false, false, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryConnectivity check;
+    SimulatedTime clock;
+    MemoryHttpClient client;
+    OnlineNotice n(NoticeServices{reg, shell, boxes, clock, clock, check, client});
+    if (c.attempt) n.DownloadNoticeTimerTimer();
+    if (c.watch) n.CheckOnlineTimerTimer();
+    // Nothing waited for the network: one check asked, nothing else done yet.
+    EXPECT_TRUE(check.busy());
+    EXPECT_EQ(check.asked.size(), 1u);
+    EXPECT_EQ(client.get_calls(), 0);
+    EXPECT_FALSE(clock.IsRunning(TimerId::CheckOnline));
+    check.online = c.online;
+    check.RunPending();
+    EXPECT_EQ(client.busy(), c.get);
+    EXPECT_EQ(clock.IsRunning(TimerId::DownloadNotice), c.download_timer);
+    EXPECT_EQ(clock.IsRunning(TimerId::CheckOnline), c.check_timer);
+    check.RunPending();  // answered once: nothing more
+    EXPECT_EQ(client.get_calls(), c.get ? 1 : 0);
+  }
+}
+
+TEST_F(OnlineNoticeTest, AnAnswerAfterTheWindowClosedReachesNothing) {
+  MemoryHttpClient client;
+  {
+    OnlineNotice n(NoticeServices{reg, shell, boxes, time, time, net, client});
+    n.DownloadNoticeTimerTimer();
+    ASSERT_TRUE(net.busy());
+  }
+  EXPECT_FALSE(net.busy());  // given up
+  net.RunPending();
+  EXPECT_EQ(client.get_calls(), 0);
+  // A request under way is given up too.
+  {
+    OnlineNotice n(NoticeServices{reg, shell, boxes, time, time, net, client});
+    n.DownloadNoticeTimerTimer();
+    net.RunPending();
+    ASSERT_TRUE(client.busy());
+  }
+  EXPECT_FALSE(client.busy());
 }
 
 TEST_F(OnlineNoticeTest, ScheduleFromStart) {
@@ -269,6 +345,7 @@ TEST_F(OnlineNoticeTest, ScheduleFromStart) {
     clock.on_tick = [&](TimerId id) {
       if (id == TimerId::DownloadNotice) n.DownloadNoticeTimerTimer();
       else n.CheckOnlineTimerTimer();
+      online.RunPending();
       if (client.busy() && requested_at < 0) requested_at = clock.elapsed_ms();
       client.Abort();
     };
@@ -287,6 +364,7 @@ TEST_F(OnlineNoticeTest, OfflineAtTheFirstAttemptOnlineSevenMinutesLater) {
   time.on_tick = [&](TimerId id) {
     if (id == TimerId::DownloadNotice) notice.DownloadNoticeTimerTimer();
     else notice.CheckOnlineTimerTimer();
+    net.RunPending();
     if (http.busy()) requests.push_back(time.elapsed_ms() / kMinuteMs);
     http.Abort();
   };
@@ -335,7 +413,9 @@ TEST_F(OnlineNoticeTest, TheBrowsersProxySettings) {
     NoticeProxy before = proxy;
     EXPECT_EQ(ReadBrowserProxy(reg, &proxy), c.usable);
     if (!c.usable) proxy = before;
-    if (c.usable) EXPECT_EQ(proxy.host, c.host);
+    if (c.usable) {
+      EXPECT_EQ(proxy.host, c.host);
+    }
     EXPECT_EQ(proxy.port, c.port);
   }
   // A switch of another type: direct, without a word.

@@ -23,7 +23,12 @@ enum HttpErrorCode : int {
   kHttpBadAnswer = -2,   // not an HTTP answer, or headers too long
   kHttpCutShort = -3,    // the connection ended before the promised body or before the headers
   kHttpSilent = -4,      // nothing arrived for the client's time limit (30 s)
+  kHttpTooLong = -5,     // the request was not over within the overall limit
 };
+
+// The longest a request may take from Get to its end, however its answer trickles in: the
+// notice's download timer interval, so that no request outlives the next attempt.
+inline constexpr unsigned kHttpOverallLimitMs = 120000;
 
 // What one request reports, in this order: OnDocBegin once the status line and headers are in,
 // OnDocData for each received piece of the body, then OnDocEnd; or OnSocketError at any point

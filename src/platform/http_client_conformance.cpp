@@ -144,6 +144,18 @@ TEST_F(HttpClientConformance, FailuresEndInOneSocketError) {
   }
 }
 
+TEST_F(HttpClientConformance, AnAnswerThatTricklesPastTheOverallLimitIsAbandoned) {
+  const HttpEndpoint server =
+      fixture_->ServeTrickling("HTTP/1.0 200 OK\r\n\r\n" + std::string(1000, 'x'));
+  Recorder r;
+  client().Get(Request(UrlOf(server, "/")), &r);
+  ASSERT_TRUE(Run(r));
+  EXPECT_EQ(r.log.back(), "error");
+  EXPECT_EQ(r.error, kHttpTooLong);
+  EXPECT_LT(r.body.size(), 1000u);
+  EXPECT_FALSE(client().busy());
+}
+
 TEST_F(HttpClientConformance, ABadAddressFailsAsAnEventNotInsideGet) {
   for (const char* url : {"ftp://host/x", "http:///x", "http://host:0/", "http://ho st/"}) {
     Recorder r;

@@ -19,6 +19,9 @@ class HttpClientConformanceFixture {
   virtual HttpEndpoint Serve(const std::string& answer) = 0;
   // A server that reads the request and never answers.
   virtual HttpEndpoint ServeSilently() = 0;
+  // A server that sends `answer` a byte at a time, so slowly that the client's overall limit
+  // passes first, though never so slowly that the client finds it silent.
+  virtual HttpEndpoint ServeTrickling(const std::string& answer) = 0;
   // An endpoint where nothing listens.
   virtual HttpEndpoint Refusing() = 0;
   // The bytes the last server received.

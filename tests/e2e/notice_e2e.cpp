@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <iostream>
@@ -178,14 +179,12 @@ class NoticeE2e : public ::testing::Test {
     EndStrayProcesses();
     DeleteStartupValue();
   }
-  // Points the browser's proxy at the server, starts the program with an old notice and lets
-  // its download timer tick; returns once the server has answered the program's request.
-  void StartAndFetch(NoticeServer& server) {
+  // Points the browser's proxy at `proxy` ("host:port") and starts the program with an old
+  // notice.
+  void StartWithProxy(const std::string& proxy) {
     const DWORD on = 1;
     ASSERT_TRUE(SetInternetSetting("ProxyEnable", REG_DWORD, &on, sizeof on));
-    const std::string proxy = "127.0.0.1:" + std::to_string(server.port());
-    ASSERT_TRUE(SetInternetSetting("ProxyServer", REG_SZ, proxy.c_str(),
-                                   static_cast<DWORD>(proxy.size() + 1)));
+    ASSERT_TRUE(SetProxyServer(proxy));
     ASSERT_TRUE(WriteDownloadTime(kOldDownloadTime));
     const std::string folder =
         MakeProgramFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -193,10 +192,20 @@ class NoticeE2e : public ::testing::Test {
     ASSERT_TRUE(program_.Start(folder + "Orvanel.exe"));
     main_ = WaitForMainWindow(program_.id(), kTimeoutMs);
     ASSERT_NE(main_, nullptr);
+  }
+  // The same through the server, then lets the download timer tick; returns once the server has
+  // answered the program's request.
+  void StartAndFetch(NoticeServer& server) {
+    StartWithProxy("127.0.0.1:" + std::to_string(server.port()));
+    ASSERT_NE(main_, nullptr);
     ASSERT_TRUE(PostMessageA(main_, WM_TIMER, kDownloadNoticeTimerEvent, 0));
     ASSERT_TRUE(WaitUntil([&] { return server.answered() > 0; }, kTimeoutMs))
         << "no request reached the proxy";
     Sync();
+  }
+  static bool SetProxyServer(const std::string& proxy) {
+    return SetInternetSetting("ProxyServer", REG_SZ, proxy.c_str(),
+                              static_cast<DWORD>(proxy.size() + 1));
   }
   void Sync() {
     DWORD_PTR ignored;
@@ -284,6 +293,64 @@ TEST_F(NoticeE2e, AnErrorAnswerStoresNothing) {
   EXPECT_TRUE(ReadDownloadTime(&stored));
   EXPECT_EQ(stored, kOldDownloadTime);
   EXPECT_EQ(server.Requests().size(), 1u);
+}
+
+// Asks the window for an answer (WM_NULL) every 100 ms from a thread of its own until stopped,
+// and counts the answers that did not come within a second.
+class ResponsivenessProbe {
+ public:
+  explicit ResponsivenessProbe(HWND window) : thread_([this, window] {
+      for (; !stop_; Sleep(100), ++asked_) {
+        const DWORD start = GetTickCount();
+        DWORD_PTR ignored;
+        if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored) ||
+            GetTickCount() - start >= 1000)
+          ++late_;
+      }
+    }) {}
+  ~ResponsivenessProbe() { Stop(); }
+  void Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  std::atomic<int> asked_{0}, late_{0};
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+TEST_F(NoticeE2e, TheWindowAnswersWhileTheOnlineCheckWaitsForAHostThatNeverAnswers) {
+  const char* dropped = getenv("ORV_DROPPED_PORT");
+  const char* why = getenv("ORV_NETNS_UNAVAILABLE");
+  if (!dropped)
+    GTEST_SKIP() << "needs a loopback port whose packets are dropped, from "
+                    "tools/dropping-netns.sh: " << (why ? why : "not run by it");
+  // The check goes to the proxy, whose packets are dropped: it lasts until the system gives up.
+  StartWithProxy(std::string("127.0.0.1:") + dropped);
+  ResponsivenessProbe probe(main_);
+  const DWORD start = GetTickCount();
+  ASSERT_TRUE(PostMessageA(main_, WM_TIMER, kDownloadNoticeTimerEvent, 0));
+  Sleep(1500);  // the tick has read the proxy and started its check
+  // Then a proxy that answers: a tick that comes while the check still runs waits for its
+  // answer ("offline"), so the notice is fetched only by a tick after the check has ended.
+  NoticeServer server("HTTP/1.0 200 OK\r\n\r\n3,fetched\r\nnil\r\n");
+  ASSERT_TRUE(SetProxyServer("127.0.0.1:" + std::to_string(server.port())));
+  const bool fetched = WaitUntil(
+      [&] {
+        PostMessageA(main_, WM_TIMER, kDownloadNoticeTimerEvent, 0);
+        return WaitUntil([&] { return server.answered() > 0; }, 500);
+      },
+      30000);
+  const DWORD took = GetTickCount() - start;
+  probe.Stop();
+  ASSERT_TRUE(fetched) << "the check of the silent proxy never ended";
+  std::cout << "check and fetch: " << took << " ms, the window asked " << probe.asked_ << " times"
+            << std::endl;
+  EXPECT_GE(took, 2000u) << "the check did not wait for the silent proxy";
+  EXPECT_GT(probe.asked_, 10);
+  EXPECT_EQ(probe.late_, 0) << "times the window did not answer within 1 s";
+  EXPECT_TRUE(WaitUntil([&] { return Setting("NoticeShowCode1") == "3,fetched"; }, kTimeoutMs));
 }
 
 }  // namespace

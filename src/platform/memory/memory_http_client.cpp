@@ -12,6 +12,11 @@ void MemoryHttpClient::ServeSilently(const std::string& host, uint16_t port) {
   servers_[{host, port}] = Server{true, std::string()};
 }
 
+void MemoryHttpClient::ServeTrickling(const std::string& host, uint16_t port,
+                                      const std::string& answer, size_t sent_in_time) {
+  servers_[{host, port}] = Server{false, answer.substr(0, sent_in_time), true};
+}
+
 void MemoryHttpClient::Get(const HttpGetRequest& request, HttpEvents* events) {
   ++get_calls_;
   if (busy_) throw HttpBusyError();
@@ -67,6 +72,7 @@ void MemoryHttpClient::RunPending() {
     Deliver(reader.TakeEvents());
     if (generation != generation_) return;
   }
+  if (it->second.trickling) return Deliver({{HttpEvent::Error, kHttpTooLong, {}}});
   reader.Finish();
   Deliver(reader.TakeEvents());
 }

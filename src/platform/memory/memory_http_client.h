@@ -20,6 +20,10 @@ class MemoryHttpClient : public HttpClient {
   void Serve(const std::string& host, uint16_t port, const std::string& answer);
   // The server takes the request and never answers.
   void ServeSilently(const std::string& host, uint16_t port);
+  // The server sends `answer` so slowly, a byte at a time, that the client's overall limit
+  // passes while it has sent no more than its first `sent_in_time` bytes.
+  void ServeTrickling(const std::string& host, uint16_t port, const std::string& answer,
+                      size_t sent_in_time);
   // The Nth Get from now (1 = the next one) throws OrvError at once; 0 turns it off.
   void FailGetAt(int n) {
     fail_get_at_ = n;
@@ -47,6 +51,7 @@ class MemoryHttpClient : public HttpClient {
   struct Server {
     bool silent = false;
     std::string answer;
+    bool trickling = false;  // only the answer's start comes within the overall limit
   };
   void Deliver(const std::vector<HttpEvent>& events);
   void End();

@@ -18,6 +18,11 @@ class MemoryHttpFixture : public HttpClientConformanceFixture {
     client_.ServeSilently(e.host, e.port);
     return e;
   }
+  HttpEndpoint ServeTrickling(const std::string& answer) override {
+    const HttpEndpoint e{"127.0.0.1", next_port_++};
+    client_.ServeTrickling(e.host, e.port, answer, 30);
+    return e;
+  }
   HttpEndpoint Refusing() override { return {"127.0.0.1", 9}; }
   std::string LastRequest() override {
     return client_.received.empty() ? std::string() : client_.received.back().bytes;

@@ -6,26 +6,16 @@ namespace orv {
 
 namespace {
 
-const char kWindowClass[] = "OrvanelHttpClient";
-
-// Messages of the client's own window. Socket events of exchange g use kSocketFirst + g % 256,
-// so that events still queued for a closed socket (whose handle may come back at once for the
-// next one) are never taken for the new socket's.
+// Messages of the client's own window. The socket events of connection attempt n use
+// kSocketFirst + n % kSocketCount, so that events still queued for a closed socket (whose handle
+// may come back at once for the next one) are never taken for the new socket's.
 constexpr UINT kBegin = WM_APP + 1;   // wParam: generation
-constexpr UINT kLookup = WM_APP + 2;  // wParam: lookup handle, lParam: error and size
+constexpr UINT kLookup = WM_APP + 2;  // wParam: generation
 constexpr UINT kSocketFirst = WM_APP + 0x100;
 constexpr UINT kSocketCount = 0x100;
 constexpr UINT_PTR kSilenceTimer = 1;
+constexpr UINT_PTR kOverallTimer = 2;
 constexpr int kReceiveBytes = 16 * 1024;
-
-bool RegisterWindowClass(HINSTANCE instance, WNDPROC proc) {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.lpszClassName = kWindowClass;
-  return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
 
 }  // namespace
 
@@ -38,123 +28,125 @@ WinsockSession::~WinsockSession() {
   if (ok_) WSACleanup();
 }
 
-Win32HttpClient::Win32HttpClient(unsigned silence_limit_ms) : silence_limit_ms_(silence_limit_ms) {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  if (RegisterWindowClass(instance, &Win32HttpClient::WindowProcThunk))
-    CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this);
-}
+Win32HttpClient::Win32HttpClient(unsigned silence_limit_ms, unsigned overall_limit_ms)
+    : silence_limit_ms_(silence_limit_ms),
+      overall_limit_ms_(overall_limit_ms),
+      window_([this](UINT message, WPARAM wparam, LPARAM lparam) {
+        return HandleMessage(message, wparam, lparam);
+      }) {}
 
-Win32HttpClient::~Win32HttpClient() {
-  EndExchange();
-  if (window_) DestroyWindow(window_);
-  // Lookups still running write into their buffers later: those are left to the process.
-  for (auto& [handle, buffer] : lookups_) buffer.release();
-}
+Win32HttpClient::~Win32HttpClient() { EndExchange(); }
 
-LRESULT CALLBACK Win32HttpClient::WindowProcThunk(HWND hwnd, UINT message, WPARAM wparam,
-                                                  LPARAM lparam) {
-  Win32HttpClient* self;
-  if (message == WM_NCCREATE) {
-    self = static_cast<Win32HttpClient*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-    self->window_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else {
-    self = reinterpret_cast<Win32HttpClient*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  }
-  if (!self) return DefWindowProcA(hwnd, message, wparam, lparam);
-  return self->HandleMessage(message, wparam, lparam);
-}
-
-LRESULT Win32HttpClient::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+bool Win32HttpClient::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == kBegin) {
     if (busy_ && wparam == generation_) Begin();
-    return 0;
+    return true;
   }
   if (message == kLookup) {
-    OnLookup(reinterpret_cast<HANDLE>(wparam), lparam);
-    return 0;
+    if (busy_ && wparam == generation_ && lookup_) OnLookup();
+    return true;
   }
   if (message >= kSocketFirst && message < kSocketFirst + kSocketCount) {
     if (busy_ && message == socket_message_ && static_cast<SOCKET>(wparam) == socket_.get())
-      OnSocket(static_cast<SOCKET>(wparam), lparam);
-    return 0;
+      OnSocket(lparam);
+    return true;
   }
-  if (message == WM_TIMER && wparam == kSilenceTimer) {
-    if (busy_) Fail(kHttpSilent);
-    return 0;
+  if (message == WM_TIMER && (wparam == kSilenceTimer || wparam == kOverallTimer)) {
+    if (busy_) Fail(wparam == kSilenceTimer ? kHttpSilent : kHttpTooLong);
+    return true;
   }
-  HWND hwnd = window_;
-  if (message == WM_NCDESTROY) window_ = nullptr;
-  return DefWindowProcA(hwnd, message, wparam, lparam);
+  return false;
 }
 
 void Win32HttpClient::Get(const HttpGetRequest& request, HttpEvents* events) {
   if (busy_) throw HttpBusyError();
-  if (!window_ || !winsock_.ok()) throw OrvError("HTTP component could not be started");
+  HWND window = window_.handle();
+  if (!window || !winsock_.ok()) throw OrvError("HTTP component could not be started");
   busy_ = true;
   ++generation_;
   events_ = events;
   reader_ = HttpResponseReader();
   const bool good = ParseHttpUrl(request.url, &url_) && ConnectionEndpoint(request, url_, &endpoint_);
-  outbound_ = good ? FormatHttpGet(request, url_) : std::string();
+  request_bytes_ = good ? FormatHttpGet(request, url_) : std::string();
   KeepAlive();
+  SetTimer(window, kOverallTimer, overall_limit_ms_, nullptr);
   // Everything from here on happens in messages: no event ever comes from inside Get.
-  PostMessageA(window_, kBegin, generation_, 0);
+  PostMessageA(window, kBegin, generation_, 0);
 }
 
 void Win32HttpClient::Begin() {
-  if (outbound_.empty()) return Fail(kHttpBadAddress);
-  IN_ADDR address;
-  address.s_addr = inet_addr(endpoint_.host.c_str());
-  if (address.s_addr != INADDR_NONE) return Connect(address);
-  auto buffer = std::make_unique<char[]>(MAXGETHOSTSTRUCT);
-  HANDLE lookup = WSAAsyncGetHostByName(window_, kLookup, endpoint_.host.c_str(), buffer.get(),
-                                        MAXGETHOSTSTRUCT);
-  if (!lookup) return Fail(WSAGetLastError());
+  if (request_bytes_.empty()) return Fail(kHttpBadAddress);
+  auto lookup = std::make_shared<Lookup>();
   lookup_ = lookup;
-  lookups_[lookup] = std::move(buffer);
+  const std::string host = endpoint_.host, port = std::to_string(endpoint_.port);
+  // getaddrinfo blocks for as long as the name servers take, and is the only lookup on
+  // Windows 7 that gives IPv6 addresses too: it runs on a thread of its own.
+  const bool started = window_.RunInBackground(
+      [host, port, lookup] {
+        WinsockSession winsock;  // Winsock stays up for this thread whatever the client does
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        hints.ai_protocol = IPPROTO_TCP;
+        addrinfo* found = nullptr;
+        lookup->error = getaddrinfo(host.c_str(), port.c_str(), &hints, &found);
+        if (lookup->error) return;
+        for (const addrinfo* a = found; a; a = a->ai_next) {
+          if ((a->ai_family != AF_INET && a->ai_family != AF_INET6) ||
+              a->ai_addrlen > sizeof(sockaddr_storage))
+            continue;
+          sockaddr_storage address{};
+          std::memcpy(&address, a->ai_addr, a->ai_addrlen);
+          lookup->addresses.push_back(address);
+          lookup->sizes.push_back(static_cast<int>(a->ai_addrlen));
+        }
+        freeaddrinfo(found);
+      },
+      kLookup, generation_);
+  if (!started) Fail(static_cast<int>(GetLastError()));
 }
 
-void Win32HttpClient::OnLookup(HANDLE lookup, LPARAM lparam) {
-  auto it = lookups_.find(lookup);
-  if (it == lookups_.end()) return;
-  std::unique_ptr<char[]> buffer = std::move(it->second);
-  lookups_.erase(it);
-  if (!busy_ || lookup != lookup_) return;  // given up meanwhile
-  lookup_ = nullptr;
+void Win32HttpClient::OnLookup() {
   KeepAlive();
-  if (const int error = WSAGETASYNCERROR(lparam)) return Fail(error);
-  const hostent* host = reinterpret_cast<const hostent*>(buffer.get());
-  if (host->h_addrtype != AF_INET || !host->h_addr_list || !host->h_addr_list[0])
-    return Fail(WSANO_DATA);
-  IN_ADDR address;
-  std::memcpy(&address, host->h_addr_list[0], sizeof address);
-  Connect(address);
+  if (lookup_->error) return Fail(lookup_->error);
+  next_address_ = 0;
+  last_error_ = WSANO_DATA;  // a name without an address
+  ConnectNext();
 }
 
-void Win32HttpClient::Connect(IN_ADDR address) {
-  socket_.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-  if (!socket_) return Fail(WSAGetLastError());
-  socket_message_ = kSocketFirst + generation_ % kSocketCount;
+void Win32HttpClient::ConnectNext() {
+  socket_.reset();
+  if (next_address_ >= lookup_->addresses.size()) return Fail(last_error_);
+  const sockaddr_storage& to = lookup_->addresses[next_address_];
+  const int size = lookup_->sizes[next_address_];
+  ++next_address_;
+  outbound_ = request_bytes_;
+  socket_.reset(socket(to.ss_family, SOCK_STREAM, IPPROTO_TCP));
+  if (!socket_) {
+    last_error_ = WSAGetLastError();
+    return ConnectNext();
+  }
+  socket_message_ = kSocketFirst + ++attempts_ % kSocketCount;
   // Also makes the socket non-blocking.
-  if (WSAAsyncSelect(socket_.get(), window_, socket_message_,
+  if (WSAAsyncSelect(socket_.get(), window_.handle(), socket_message_,
                      FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) != 0)
     return Fail(WSAGetLastError());
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_addr = address;
-  to.sin_port = htons(endpoint_.port);
-  if (connect(socket_.get(), reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0 &&
-      WSAGetLastError() != WSAEWOULDBLOCK)
-    return Fail(WSAGetLastError());
+  if (connect(socket_.get(), reinterpret_cast<const sockaddr*>(&to), size) != 0 &&
+      WSAGetLastError() != WSAEWOULDBLOCK) {
+    last_error_ = WSAGetLastError();
+    return ConnectNext();
+  }
 }
 
-void Win32HttpClient::OnSocket(SOCKET, LPARAM lparam) {
+void Win32HttpClient::OnSocket(LPARAM lparam) {
   KeepAlive();
   const int error = WSAGETSELECTERROR(lparam);
   switch (WSAGETSELECTEVENT(lparam)) {
     case FD_CONNECT:
-      if (error) return Fail(error);
+      if (error) {
+        last_error_ = error;
+        return ConnectNext();  // the next address, if any
+      }
       return SendPending();
     case FD_WRITE:
       return SendPending();
@@ -227,17 +219,21 @@ void Win32HttpClient::EndExchange() {
   busy_ = false;
   ++generation_;
   events_ = nullptr;
-  if (socket_) WSAAsyncSelect(socket_.get(), window_, 0, 0);  // no new messages for it
+  if (socket_) WSAAsyncSelect(socket_.get(), window_.handle(), 0, 0);  // no new messages for it
   socket_.reset();
-  lookup_ = nullptr;  // its buffer stays in lookups_ until the answer comes
+  lookup_.reset();  // a lookup still running keeps its own share
   outbound_.clear();
+  request_bytes_.clear();
   reader_ = HttpResponseReader();
-  if (window_) KillTimer(window_, kSilenceTimer);
+  if (HWND window = window_.handle()) {
+    KillTimer(window, kSilenceTimer);
+    KillTimer(window, kOverallTimer);
+  }
 }
 
 void Win32HttpClient::KeepAlive() {
   // SetTimer on a running id starts its interval again.
-  if (window_) SetTimer(window_, kSilenceTimer, silence_limit_ms_, nullptr);
+  if (HWND window = window_.handle()) SetTimer(window, kSilenceTimer, silence_limit_ms_, nullptr);
 }
 
 void Win32HttpClient::Abort() { EndExchange(); }

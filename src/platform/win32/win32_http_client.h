@@ -1,17 +1,21 @@
 #pragma once
 // HttpClient over Winsock on the interface thread. The client owns a message-only window:
-// name lookups (WSAAsyncGetHostByName) and socket events (WSAAsyncSelect) arrive there as
-// window messages through the thread's message loop, so nothing ever blocks and nobody else has
-// to forward them. Must be made, used and destroyed on one thread with a message loop.
+// the answer of the name lookup (getaddrinfo, on a thread of its own) and the socket events
+// (WSAAsyncSelect) arrive there as window messages through the thread's message loop, so nothing
+// ever blocks and nobody else has to forward them. Each address the lookup gives, IPv6 ones
+// included, is tried in its order until one connects. Must be made, used and destroyed on one
+// thread with a message loop.
 #include <winsock2.h>
+#include <ws2tcpip.h>
 #include <windows.h>
 
-#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/http_client.h"
 #include "platform/http_wire.h"
+#include "platform/win32/message_window.h"
 
 namespace orv {
 
@@ -48,8 +52,10 @@ class UniqueSocket {
 
 class Win32HttpClient : public HttpClient {
  public:
-  // A connection on which nothing happens for silence_limit_ms ends as kHttpSilent.
-  explicit Win32HttpClient(unsigned silence_limit_ms = 30000);
+  // A request on which nothing happens for silence_limit_ms ends as kHttpSilent; one that is not
+  // over after overall_limit_ms, however its answer trickles in, ends as kHttpTooLong.
+  explicit Win32HttpClient(unsigned silence_limit_ms = 30000,
+                           unsigned overall_limit_ms = kHttpOverallLimitMs);
   ~Win32HttpClient() override;
   Win32HttpClient(const Win32HttpClient&) = delete;
   Win32HttpClient& operator=(const Win32HttpClient&) = delete;
@@ -59,12 +65,18 @@ class Win32HttpClient : public HttpClient {
   bool busy() const override { return busy_; }
 
  private:
-  static LRESULT CALLBACK WindowProcThunk(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  // What the name lookup found, written by its thread.
+  struct Lookup {
+    int error = 0;
+    std::vector<sockaddr_storage> addresses;
+    std::vector<int> sizes;
+  };
+
+  bool HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void Begin();
-  void OnLookup(HANDLE lookup, LPARAM lparam);
-  void Connect(IN_ADDR address);
-  void OnSocket(SOCKET s, LPARAM lparam);
+  void OnLookup();
+  void ConnectNext();
+  void OnSocket(LPARAM lparam);
   void SendPending();
   bool Receive();  // one recv; false when the exchange ended
   void Deliver();
@@ -73,22 +85,25 @@ class Win32HttpClient : public HttpClient {
   void KeepAlive();
 
   WinsockSession winsock_;
-  HWND window_ = nullptr;
   unsigned silence_limit_ms_;
+  unsigned overall_limit_ms_;
 
   bool busy_ = false;
   unsigned generation_ = 0;  // moves on at every end, so stale messages are told apart
+  unsigned attempts_ = 0;    // connections tried, for their socket messages
   HttpEvents* events_ = nullptr;
   HttpUrl url_;
   HttpEndpoint endpoint_;
   std::string outbound_;
+  std::string request_bytes_;  // outbound_ as made, for each address tried
   HttpResponseReader reader_;
+  std::shared_ptr<Lookup> lookup_;  // of the request under way
+  size_t next_address_ = 0;
+  int last_error_ = 0;  // of the last address tried
   UniqueSocket socket_;
   UINT socket_message_ = 0;
-  HANDLE lookup_ = nullptr;
-  // Lookups not yet answered and their result buffers: the system writes into a buffer until
-  // its answer is posted, even after the request was given up.
-  std::map<HANDLE, std::unique_ptr<char[]>> lookups_;
+  // Last: its messages reach the members above, which are made before it and gone after it.
+  MessageWindow window_;
 };
 
 }  // namespace orv
