@@ -5,6 +5,7 @@
 // of both runs ("x" names, "v" class identifiers); the file is read again only on refresh.
 #include <string>
 
+#include "lists/ini_pairs.h"
 #include "maintenance/check_list.h"
 #include "platform/files.h"
 #include "platform/message_boxes.h"
@@ -50,8 +51,8 @@ class ActiveXPage {
   // The user ticked or unticked a row's box.
   void SetTicked(int row, bool ticked) { mainlist_.SetTicked(row, ticked); }
 
-  // Confirms, then deletes the ticked entries from both runs and their rows, from the last row
-  // up. The registry is not touched.
+  // Confirms, then deletes the ticked entries from both runs in one write, and their rows. The
+  // registry is not touched.
   void btnDelClick();
   // Sets the kill bit of each ticked row, first to last, and reports the count. A refused write
   // ends the action there with its RegistryError (rows before it show "已免疫", no report).
@@ -59,7 +60,9 @@ class ActiveXPage {
   // Deletes the key of each ticked row; only rows whose key was removed are counted and shown
   // "未免疫".
   void btnUnSetClick();
-  // Checks the two edits' texts, appends the entry to both runs and a row with its state.
+  // Checks the two edits' texts (one that would read back empty counts as empty, and the class
+  // identifier is measured as stored), appends the pair to the file in one write and a row with
+  // its state.
   AddFocus btnAddClick(const std::string& name, const std::string& clsid);
   void btn_antiXhelpClick();
 
@@ -68,6 +71,7 @@ class ActiveXPage {
 
  private:
   std::string StateOf(const std::string& clsid);
+  TIniPairs OpenList() const;
 
   FileSystem& files_;
   Registry& registry_;

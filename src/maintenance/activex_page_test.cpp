@@ -192,13 +192,39 @@ TEST_F(ActiveXPageTest, AddChecksTheEditsThenAppendsAnyThirtySixCharacters) {
   EXPECT_EQ(boxes.shown.back().text, "新的免疫项目已添加。");
 }
 
-TEST_F(ActiveXPageTest, AddToRunsOfDifferentLengthsShowsTheFilesPairs) {
+TEST_F(ActiveXPageTest, AddToRunsOfDifferentLengthsKeepsTheNewPairTogether) {
   WriteList({"a", "b"}, {"ca"});
   page.btnRefreshClick();
   page.btnAddClick("new", std::string(36, 'n'));
   ASSERT_EQ(page.mainlist().size(), 3);
-  EXPECT_EQ(page.mainlist().row(1).cells[kActiveXClsid], std::string(36, 'n'));
-  EXPECT_EQ(page.mainlist().row(2).cells[kActiveXClsid], "");
+  EXPECT_EQ(page.mainlist().row(1).cells, (Items{"new", std::string(36, 'n'), kNotImmune}));
+  EXPECT_EQ(page.mainlist().row(2).cells, (Items{"b", "", kNotImmune}));
+}
+
+// A name or identifier that would read back empty would end its run, and every later add would
+// pair a name with an earlier identifier (the kill bit of another control).
+TEST_F(ActiveXPageTest, AnEntryThatReadsBackEmptyIsRefusedSoLaterPairsStayTogether) {
+  const std::string b(36, 'b'), c(36, 'c');
+  page.btnRefreshClick();
+  const struct {
+    std::string name, clsid;
+    AddFocus focus;
+    const char* text;
+  } refused[] = {
+      {"  ", b, AddFocus::Name, "请输入要添加的名称"},
+      {"\"\"", b, AddFocus::Name, "请输入要添加的名称"},
+      {"n", std::string(36, ' '), AddFocus::Clsid, "请输入要添加的CLSID"},
+      {"n", " " + std::string(35, 'b'), AddFocus::ClsidSelectAll, "输入的CLSID有误"},
+  };
+  for (const auto& r : refused) {
+    EXPECT_EQ(page.btnAddClick(r.name, r.clsid), r.focus);
+    EXPECT_EQ(boxes.shown.back().text, r.text);
+  }
+  page.btnRefreshClick();
+  EXPECT_EQ(page.btnAddClick(" c ", c), AddFocus::None);
+  page.btnRefreshClick();
+  EXPECT_EQ(page.mainlist().row(3).cells, (Items{"c", c, kNotImmune}));
+  EXPECT_EQ(Run("v"), (Items{"ca", "cb", "cc", c}));
 }
 
 TEST_F(ActiveXPageTest, AMissingListFileStopsEachFileActionAfterTheQuestion) {

@@ -59,6 +59,21 @@ TEST_F(UrlShortcutPageTest, AddRefusesEmptyEditsAndAppendsAnyOtherPair) {
   EXPECT_EQ(boxes.shown.back().caption, "已添加");
 }
 
+// An address of blanks would end the address run: the next shortcut's address would go to the
+// earlier name.
+TEST_F(UrlShortcutPageTest, AnEntryThatReadsBackEmptyIsRefusedSoLaterPairsStayTogether) {
+  files.SetFile(kIni, "[UrlShortcut]\r\ns0=a\r\nv0=http://a/\r\n");
+  page.TabSheet10Show();
+  EXPECT_EQ(page.ShortcutAddClick("b", " "), ShortcutFocus::Url);
+  EXPECT_EQ(boxes.shown.back().text, "请输入访问网址");
+  EXPECT_EQ(page.ShortcutAddClick("\"\"", "http://b/"), ShortcutFocus::Name);
+  EXPECT_EQ(boxes.shown.back().text, "请输入快捷名称");
+  EXPECT_EQ(page.ShortcutAddClick("c", "http://c/"), ShortcutFocus::None);
+  page.TabSheet10Show();
+  EXPECT_EQ(Column(kShortcutName), (Items{"tavrosel", "tv", "a", "c"}));
+  EXPECT_EQ(Column(kShortcutUrl), (Items{MakerHomePage(), MakerHomePage(), "http://a/", "http://c/"}));
+}
+
 TEST_F(UrlShortcutPageTest, DeleteRemovesTickedStoredRowsFromTheBottomWithoutReloading) {
   files.SetFile(kIni, "[UrlShortcut]\r\ns0=a\r\nv0=http://a/\r\ns1=b\r\nv1=http://b/\r\n"
                       "s2=c\r\nv2=http://c/\r\n");
