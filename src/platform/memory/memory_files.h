@@ -3,6 +3,7 @@
 // case, "/" and "\" alike, a read-only file cannot be replaced. A test can make the Nth read or
 // replace fail (once, or from then on) to walk every failure point of an operation.
 #include <map>
+#include <set>
 #include <string>
 
 #include "platform/files.h"
@@ -16,6 +17,8 @@ class MemoryFileSystem : public FileSystem {
   bool WriteFileAtomically(const std::string& path, const std::string& bytes) override;
   // The in-memory replace leaves nothing behind, but files put there by a test are removed.
   void RemoveReplaceLeftovers(const std::string& path) override;
+  // Counts as a write (it can be made to fail). Files may be put in folders never made.
+  bool MakeFolder(const std::string& path) override;
 
   // Test helpers: put, look at and remove files without counting as calls.
   void SetFile(const std::string& path, const std::string& bytes);
@@ -25,6 +28,8 @@ class MemoryFileSystem : public FileSystem {
   std::string FileBytes(const std::string& path) const;
   bool RemoveFile(const std::string& path);
   void SetReadOnly(const std::string& path, bool read_only);
+  // Whether MakeFolder made the folder (or one below it).
+  bool FolderExists(const std::string& path) const;
 
   // Failure injection. The Nth call from now (1 = the next one) fails; with persistent, every
   // later call fails too. 0 turns it off. The counters count every call since the object was
@@ -56,6 +61,7 @@ class MemoryFileSystem : public FileSystem {
   static std::string Normalize(const std::string& path);
 
   std::map<std::string, Entry> files_;
+  std::set<std::string> folders_;
   Fault read_fault_, write_fault_;
   int read_calls_ = 0;
   int write_calls_ = 0;
