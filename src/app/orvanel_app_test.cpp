@@ -20,6 +20,7 @@ namespace {
 
 const std::string kExe = "C:\\Orvanel\\Orvanel.exe";
 const std::string kIni = "C:\\Orvanel\\conf\\KillAD.ini";
+const std::string kUserFolder = "C:\\Users\\u\\AppData\\Local\\Tavrosel\\Orvanel\\";
 
 // The program with every service in memory, as the window layer would make it.
 struct InMemoryProgram {
@@ -42,7 +43,7 @@ struct InMemoryProgram {
   MemoryHttpClient http;
   OrvanelApp app{AppServices{registry, files, shell, boxes, clock, timers, tray, sound, browsers,
                              hook, window, connectivity, http},
-                 kExe};
+                 kExe, kUserFolder};
 };
 
 class OrvanelAppTest : public ::testing::Test, public InMemoryProgram {

@@ -5,6 +5,8 @@
 #include "lists/ini_array.h"
 #include "lists/ini_pairs.h"
 #include "maintenance/kill_bits.h"
+#include "maintenance/registry_backup.h"
+#include "shell/orvanel_form.h"
 
 namespace orv {
 
@@ -32,9 +34,10 @@ const char kAdviceText[] =
 }  // namespace
 
 ActiveXPage::ActiveXPage(FileSystem& files, Registry& registry, MessageBoxes& boxes,
-                         const std::string& program_folder)
-    : files_(files), registry_(registry), boxes_(boxes),
-      ini_path_(program_folder + kAntiXIniName) {}
+                         Clock& clock, const std::string& program_folder,
+                         const std::string& user_folder)
+    : files_(files), registry_(registry), boxes_(boxes), clock_(clock),
+      ini_path_(program_folder + kAntiXIniName), user_folder_(user_folder) {}
 
 std::string ActiveXPage::StateOf(const std::string& clsid) {
   return HasKillBit(registry_, clsid) ? kImmune : kNotImmune;
@@ -81,15 +84,33 @@ void ActiveXPage::btnSetClick() {
 }
 
 void ActiveXPage::btnUnSetClick() {
-  int count = 0;
-  for (int row = 0; row < mainlist_.size(); ++row) {
-    if (!mainlist_.IsTicked(row)) continue;
-    if (!ClearKillBit(registry_, mainlist_.row(row).cells[kActiveXClsid])) continue;
-    ++count;
-    mainlist_.SetCell(row, kActiveXState, kNotImmune);
+  std::vector<int> ticked;
+  for (int row = 0; row < mainlist_.size(); ++row)
+    if (mainlist_.IsTicked(row)) ticked.push_back(row);
+  RegistryBackup backup(registry_);
+  for (int row : ticked)
+    for (RegView view : ExistingViews(registry_))
+      backup.AddKey(RegRoot::LocalMachine, KillBitKeyPath(mainlist_.row(row).cells[kActiveXClsid]),
+                    view);
+  if (!backup.empty())
+    backup.Write(files_, clock_, user_folder_, kPages[kActiveXPageIndex].page_caption);
+  int count = 0, left = 0;
+  for (int row : ticked) {
+    const std::string clsid = mainlist_.row(row).cells[kActiveXClsid];
+    if (ClearKillBit(registry_, clsid)) {
+      ++count;
+      mainlist_.SetCell(row, kActiveXState, kNotImmune);
+    }
+    for (RegView view : ExistingViews(registry_))
+      if (registry_.KeyExists(RegRoot::LocalMachine, KillBitKeyPath(clsid), view)) {
+        ++left;
+        break;
+      }
   }
-  boxes_.Show(kReleasedText + std::to_string(count), kReleasedCaption, BoxButtons::Ok,
-              BoxIcon::Information);
+  std::string text = kReleasedText + std::to_string(count);
+  if (left > 0) text += "\r\n" + NotRemovedText(left, kReleasedCaption);
+  boxes_.Show(text, kReleasedCaption, BoxButtons::Ok,
+              left > 0 ? BoxIcon::Warning : BoxIcon::Information);
 }
 
 AddFocus ActiveXPage::btnAddClick(const std::string& name, const std::string& clsid) {

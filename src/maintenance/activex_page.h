@@ -7,6 +7,7 @@
 
 #include "lists/ini_pairs.h"
 #include "maintenance/check_list.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
@@ -33,8 +34,9 @@ enum class AddFocus { None, Name, Clsid, ClsidSelectAll };
 
 class ActiveXPage {
  public:
-  ActiveXPage(FileSystem& files, Registry& registry, MessageBoxes& boxes,
-              const std::string& program_folder);
+  // The clock names the backups; both folders end in a backslash.
+  ActiveXPage(FileSystem& files, Registry& registry, MessageBoxes& boxes, Clock& clock,
+              const std::string& program_folder, const std::string& user_folder);
 
   const CheckList& mainlist() const { return mainlist_; }
   const std::string& ListPath() const { return ini_path_; }
@@ -57,8 +59,9 @@ class ActiveXPage {
   // Sets the kill bit of each ticked row, first to last, and reports the count. A refused write
   // ends the action there with its RegistryError (rows before it show "已免疫", no report).
   void btnSetClick();
-  // Deletes the key of each ticked row; only rows whose key was removed are counted and shown
-  // "未免疫".
+  // Writes a backup of the ticked rows' keys (one that cannot be written stops it before any
+  // change), then deletes the key of each ticked row; only rows whose key was removed are
+  // counted and shown "未免疫". The report says how many keys are still there, if any.
   void btnUnSetClick();
   // Checks the two edits' texts (one that would read back empty counts as empty, and the class
   // identifier is measured as stored), appends the pair to the file in one write and a row with
@@ -76,7 +79,9 @@ class ActiveXPage {
   FileSystem& files_;
   Registry& registry_;
   MessageBoxes& boxes_;
+  Clock& clock_;
   std::string ini_path_;
+  std::string user_folder_;
   CheckList mainlist_;
 };
 
