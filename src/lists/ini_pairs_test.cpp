@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 #include "base/errors.h"
 #include "platform/memory/memory_files.h"
 
@@ -68,27 +66,6 @@ TEST(IniPairs, AFailedWriteLeavesBothRunsAsTheyWere) {
   EXPECT_EQ(pairs.Firsts(), (Items{"a", "b"}));
   pairs.Delete({0});  // the object still knows what the file holds
   EXPECT_EQ(file.Open().Seconds(), Items{"B"});
-}
-
-TEST(IniPairs, AHalfThatReadsBackEmptyIsRefusedAndNeverWritten) {
-  using R = TIniPairs::Refused;
-  const struct {
-    const char *first, *second;
-    R refused;
-  } cases[] = {
-      {"a", "b", R::None}, {"", "b", R::First}, {"  ", "b", R::First},
-      {"\"\"", "b", R::First}, {"\r\n", "b", R::First}, {"a", " ", R::Second},
-      {"a", "\"\"", R::Second}, {"\" \"", "\"", R::None},
-  };
-  PairsFile file({"x0=a", "v0=A"});
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.first) + "|" + c.second);
-    EXPECT_EQ(TIniPairs::Check(c.first, c.second), c.refused);
-    if (c.refused != R::None) {
-      EXPECT_THROW(file.Open().Add(c.first, c.second), std::invalid_argument);
-    }
-  }
-  EXPECT_EQ(file.Open().Firsts(), Items{"a"});
 }
 
 }  // namespace
