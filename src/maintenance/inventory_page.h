@@ -95,8 +95,6 @@ class InventoryPage {
   // Each row: its number from 1 in decimal, then one cell per further column, every one present
   // (empty text when nothing was read).
   const CheckList& list() const { return list_; }
-  // Where the row's entry lives.
-  const InventoryEntry& entry(int row) const { return entries_.at(row); }
   // A tick the user set or cleared in the list.
   void SetTicked(int row, bool ticked) { list_.SetTicked(row, ticked); }
 
@@ -154,7 +152,7 @@ class InventoryPage {
   // The default value of HKEY_LOCAL_MACHINE\Software\Classes\CLSID\<class_id>\InprocServer32
   // in a view as text, or "" when that key does not open.
   std::string ClassFile(const std::string& class_id, RegView view = RegView::Own) const;
-  // The class key of a class identifier in a view, as ClassFile reads it.
+  // The path below HKEY_LOCAL_MACHINE of a class identifier's key (in either view).
   static std::string ClassKey(const std::string& class_id);
   // A value as text (see RegKey::ReadString). In the program's own view a value of another
   // type is an error; in the other view it reads as empty text, so that no row of the own view
