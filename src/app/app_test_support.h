@@ -19,6 +19,7 @@ namespace app_test {
 inline const std::string kFolder = "C:\\Orvanel\\";
 inline const std::string kExe = kFolder + "Orvanel.exe";
 inline const std::string kIni = kFolder + "conf\\KillAD.ini";
+inline const std::string kUserFolder = "C:\\Users\\u\\AppData\\Local\\Tavrosel\\Orvanel\\";
 
 struct InMemoryProgram {
   // A run of conf\KillAD.ini as stored.
@@ -41,7 +42,7 @@ struct InMemoryProgram {
   MemoryHttpClient http;
   OrvanelApp app{AppServices{registry, files, shell, boxes, clock, timers, tray, sound, browsers,
                              hook, window, connectivity, http},
-                 kExe};
+                 kExe, kUserFolder};
 };
 
 }  // namespace app_test

@@ -33,6 +33,7 @@ using Items = std::vector<std::string>;
 using State = std::vector<std::string>;  // one entry per list or value, serialised
 
 const std::string kFolder = "C:\\Orvanel\\";
+const std::string kUserFolder = "C:\\Users\\u\\AppData\\Local\\Tavrosel\\Orvanel\\";
 const std::string kAdIni = kFolder + "conf\\KillAD.ini";
 const std::string kAntiXIni = kFolder + kAntiXIniName;
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -53,7 +54,8 @@ struct World {
   std::unique_ptr<ActiveXPage> activex;
   std::unique_ptr<MenuExtPage> menu;
   std::unique_ptr<AutoRunPage> autorun;
-  InventoryServices Services() { return {registry, files, shell, boxes}; }
+  FixedClock clock;
+  InventoryServices Services() { return {registry, files, shell, boxes, clock}; }
 
   std::string Join(const Items& items) {
     std::string s;
@@ -224,7 +226,8 @@ std::vector<Operation> Operations() {
        [clsids](World& w) {
          w.PutIni(kAntiXIni, kAntiXSection, {{"A", "B", "C"}, clsids},
                   {kAntiXNamePrefix, kAntiXClsidPrefix});
-         w.activex = std::make_unique<ActiveXPage>(w.files, w.registry, w.boxes, kFolder);
+         w.activex = std::make_unique<ActiveXPage>(w.files, w.registry, w.boxes, w.clock, kFolder,
+                                                  kUserFolder);
          w.activex->btnRefreshClick();
          w.activex->SetTicked(0, true);
          w.activex->SetTicked(2, true);
@@ -260,7 +263,8 @@ std::vector<Operation> Operations() {
        [clsids](World& w) {
          w.PutIni(kAntiXIni, kAntiXSection, {{"A", "B", "C"}, clsids},
                   {kAntiXNamePrefix, kAntiXClsidPrefix});
-         w.activex = std::make_unique<ActiveXPage>(w.files, w.registry, w.boxes, kFolder);
+         w.activex = std::make_unique<ActiveXPage>(w.files, w.registry, w.boxes, w.clock, kFolder,
+                                                  kUserFolder);
          w.activex->btnRefreshClick();
          w.activex->SetTicked(0, true);
          w.activex->SetTicked(2, true);
@@ -271,21 +275,26 @@ std::vector<Operation> Operations() {
          return State{w.Run(kAntiXIni, kAntiXSection, kAntiXNamePrefix),
                       w.Run(kAntiXIni, kAntiXSection, kAntiXClsidPrefix)};
        },
-       file_error(kAntiXIni), {},
-       // Row 2 goes first (rows are deleted from the last up), then row 0.
-       {{"A|B|"}, {"00000000-0000-0000-0000-00000000000a|00000000-0000-0000-0000-00000000000b|"}}});
+       file_error(kAntiXIni),
+       // Both halves of every pair leave in one write: the runs are never out of step.
+       [](World& w, bool) {
+         EXPECT_EQ(TIniArray(w.files, kAntiXIni, kAntiXSection, kAntiXNamePrefix).Count(),
+                   TIniArray(w.files, kAntiXIni, kAntiXSection, kAntiXClsidPrefix).Count());
+       }});
 
   // The inventory pages' deletes: a key with everything below it (menu extensions), a value
   // (start-up entries). A refused delete leaves its entry, and the rebuilt list shows it.
+  // The backup written before the delete: a failure there stops the delete.
+  const std::string menu_backup = kUserFolder + "backup\\20251209-120000 menu.reg";
   ops.push_back(
-      {"MenuExtPage delete", {Service::RegistryWrites},
+      {"MenuExtPage delete", {Service::RegistryWrites, Service::FileWrites},
        [](World& w) {
          for (const char* name : {"&One", "&Two", "&Three"}) {
            const std::string key = std::string(kMenuExtListKey) + "\\" + name;
            w.Put(RegRoot::CurrentUser, key, "", {kRegSz, std::string("res://x.dll/") + name});
            w.Put(RegRoot::CurrentUser, key + "\\Sub", "Contexts", {kRegDword, std::string(4, '\1')});
          }
-         w.menu = std::make_unique<MenuExtPage>(w.Services(), kFolder);
+         w.menu = std::make_unique<MenuExtPage>(w.Services(), kFolder, kUserFolder);
          w.menu->Refresh();
          w.menu->SetTicked(0, true);
          w.menu->SetTicked(2, true);
@@ -299,7 +308,9 @@ std::vector<Operation> Operations() {
          }
          return s;
        },
-       {},
+       [menu_backup](World&, Service s, const State&, const State&) -> std::string {
+         return s == Service::FileWrites ? "Cannot create file " + menu_backup : "";
+       },
        [](World& w, bool) {
          size_t present = 0;
          for (const char* name : {"&One", "&Two", "&Three"}) {
@@ -315,7 +326,7 @@ std::vector<Operation> Operations() {
          for (const char* name : {"one", "two", "three"}) {
            w.Put(RegRoot::CurrentUser, kRunKey, name, {kRegSz, std::string("C:\\") + name + ".exe"});
          }
-         w.autorun = std::make_unique<AutoRunPage>(w.Services(), kFolder);
+         w.autorun = std::make_unique<AutoRunPage>(w.Services(), kFolder, kUserFolder);
          w.autorun->Refresh();
          for (int row = 0; row < w.autorun->list().size(); ++row) w.autorun->SetTicked(row, true);
          w.boxes.script = {BoxAnswer::Yes};

@@ -4,7 +4,7 @@
 
 namespace orv {
 
-OrvanelApp::OrvanelApp(const AppServices& s, std::string exe_path)
+OrvanelApp::OrvanelApp(const AppServices& s, std::string exe_path, const std::string& user_folder)
     : form_(FormServices{s.registry, s.shell, s.boxes, s.clock, s.timers, s.tray, s.mouse_hook,
                          s.window},
             std::move(exe_path)),
@@ -15,16 +15,16 @@ OrvanelApp::OrvanelApp(const AppServices& s, std::string exe_path)
               ad_page_, form_.program_folder()),
       notice_(NoticeServices{s.registry, s.shell, s.boxes, s.clock, s.timers, s.connectivity,
                              s.http}),
-      activex_page_(s.files, s.registry, s.boxes, form_.program_folder()),
+      activex_page_(s.files, s.registry, s.boxes, s.clock, form_.program_folder(), user_folder),
       ie_settings_page_(s.registry),
-      menu_ext_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes},
-                     form_.program_folder()),
-      toolbar_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes},
-                    form_.program_folder()),
-      helper_object_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes},
-                          form_.program_folder()),
-      auto_run_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes},
-                     form_.program_folder()),
+      menu_ext_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes, s.clock},
+                     form_.program_folder(), user_folder),
+      toolbar_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes, s.clock},
+                    form_.program_folder(), user_folder),
+      helper_object_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes, s.clock},
+                          form_.program_folder(), user_folder),
+      auto_run_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes, s.clock},
+                     form_.program_folder(), user_folder),
       url_shortcut_page_(s.files, s.boxes, form_.program_folder()) {
   FormHooks& h = form_.hooks();
   h.load_ad_page = [this] { ad_page_.LoadAdPage(); };

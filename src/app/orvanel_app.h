@@ -44,7 +44,10 @@ struct AppServices {
 
 class OrvanelApp {
  public:
-  OrvanelApp(const AppServices& services, std::string exe_path);
+  // user_folder is the user's own folder ("%LOCALAPPDATA%\Tavrosel\Orvanel\", with its
+  // trailing backslash; "" when it is not known): reports the program folder refuses and the
+  // registry backups go there.
+  OrvanelApp(const AppServices& services, std::string exe_path, const std::string& user_folder);
   OrvanelApp(const OrvanelApp&) = delete;
   OrvanelApp& operator=(const OrvanelApp&) = delete;
 

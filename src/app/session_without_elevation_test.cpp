@@ -11,7 +11,11 @@
 
 #include "app/app_test_support.h"
 #include "maintenance/activex_page.h"
+#include "maintenance/auto_run_page.h"
+#include "maintenance/helper_object_page.h"
 #include "maintenance/kill_bits.h"
+#include "maintenance/registry_backup.h"
+#include "maintenance/toolbar_page.h"
 #include "platform/memory/session_without_elevation.h"
 #include "popup_blocker/ad_messages.h"
 #include "shell/general_page.h"
@@ -24,6 +28,7 @@ namespace {
 
 using app_test::kExe;
 using app_test::kFolder;
+using app_test::kUserFolder;
 
 const std::string kAntiX = kFolder + kAntiXIniName;
 const std::string kShortcuts = kFolder + kUrlShortcutIniName;
@@ -31,6 +36,9 @@ const char kImmuneClsid[] = "00000000-0000-0000-0000-0000000000a1";
 const char kOpenClsid[] = "00000000-0000-0000-0000-0000000000b2";
 const char kIEKey[] = "Software\\Microsoft\\Internet Explorer";
 const char kIEMainKey[] = "Software\\Microsoft\\Internet Explorer\\Main";
+const char kMachineBho[] = "{00000000-0000-0000-0000-0000000000d4}";
+// FixedClock's moment, as the backups are named.
+const std::string kBackups = kUserFolder + kBackupFolder + "20251209-120000 ";
 
 struct LimitedSession : app_test::InMemoryProgram {
   // What the elevated install (and `elevated`, an earlier elevated run) left, then the start of
@@ -77,6 +85,17 @@ struct LimitedSession : app_test::InMemoryProgram {
     app.activex_page().btnRefreshClick();
     app.activex_page().SetTicked(row, true);
     return app.activex_page();
+  }
+  // An inventory page shown, every row ticked, its action confirmed.
+  void ActOnEveryRow(InventoryPage& page, const std::function<void()>& action) {
+    page.Refresh();
+    for (size_t row = 0; row < page.list().size(); ++row) page.SetTicked(static_cast<int>(row), true);
+    boxes.script = {BoxAnswer::Yes};
+    app.Run(action);
+  }
+  bool Exists(RegRoot root, const std::string& key, const char* value = nullptr) {
+    RegKey k = RegKey::Open(registry, root, key, false, RegAccess::Read);
+    return k && (!value || k.ValueExists(value));
   }
   std::string IEValue(RegRoot root, const char* key, const char* name) {
     return RegKey::Open(registry, root, key, false, RegAccess::Read).ReadString(name);
@@ -227,8 +246,9 @@ std::vector<PageAction> Actions() {
        [](P p) {
          EXPECT_TRUE(HasKillBit(p.registry, kImmuneClsid));
          EXPECT_EQ(p.app.activex_page().mainlist().row(0).cells[kActiveXState], kImmune);
+         EXPECT_TRUE(p.files.FileExists(kBackups + "antiX.reg"));
        },
-       {"已取消免疫项目：0"}},
+       {"已取消免疫项目：0\r\n" + NotRemovedText(1, "取消免疫")}},
       {"IE settings page: apply",
        [](P p) {
          IESettingsPage& ie = p.app.ie_settings_page();
@@ -265,8 +285,63 @@ std::vector<PageAction> Actions() {
          EXPECT_EQ(p.app.url_shortcut_page().UrlShortcut().size(), kBuiltInShortcuts);
        },
        {"你想删除所选的快捷网址吗？"}},
-      // The four inventory pages (delete, unregister, export) go here, a row per action: an
-      // export lands in the user's own folder, an entry that could not be removed is counted.
+      {"context-menu page: delete (the user's own)",
+       [](P p) { p.ActOnEveryRow(p.app.menu_ext_page(), [&] { p.app.menu_ext_page().btn_IE_delMenuClick(); }); },
+       [](P p) {
+         EXPECT_FALSE(p.MenuKeysPresent());
+         EXPECT_TRUE(p.files.FileExists(kBackups + "menu.reg"));
+       },
+       {"你想删除所选的项目吗？\r\n删除后将不可恢复！"}},
+      {"toolbar page: delete a button (machine-wide)",
+       [](P p) { p.ActOnEveryRow(p.app.toolbar_page(), [&] { p.app.toolbar_page().btn_IE_delToolbarClick(); }); },
+       [](P p) {
+         EXPECT_TRUE(p.Exists(RegRoot::LocalMachine, std::string(kButtonListKey) + "\\{B1}"));
+         EXPECT_EQ(p.app.toolbar_page().list().size(), 1u);
+       },
+       {"你想删除或卸载所选的项目吗？\r\n删除后将不可恢复！", NotRemovedText(1, "删除")},
+       [](P p) {
+         RegKey::Open(p.registry, RegRoot::LocalMachine, std::string(kButtonListKey) + "\\{B1}", true)
+             .WriteString("ButtonText", "B");
+       }},
+      {"helper-object page: unload (machine-wide)",
+       [](P p) { p.ActOnEveryRow(p.app.helper_object_page(), [&] { p.app.helper_object_page().btn_IE_delbhoClick(); }); },
+       [](P p) {
+         EXPECT_TRUE(p.Exists(RegRoot::LocalMachine, std::string(kHelperObjectListKey) + "\\" + kMachineBho));
+         EXPECT_TRUE(p.files.FileExists(kBackups + "bho.reg")) << "written before RegSvr32 ran";
+       },
+       {"你想卸载所选的浏览器辅助或扩展程序吗？", NotRemovedText(1, "卸载")},
+       [](P p) {
+         RegKey::Open(p.registry, RegRoot::LocalMachine, std::string(kHelperObjectListKey) + "\\" + kMachineBho, true);
+         RegKey::Open(p.registry, RegRoot::LocalMachine,
+                      std::string(kMachineClassIdKey) + "\\" + kMachineBho + "\\InprocServer32", true)
+             .WriteString("", "C:\\x\\bho.dll");
+       }},
+      {"start-up page: delete, the user's entries go and the machine's stay",
+       [](P p) { p.ActOnEveryRow(p.app.auto_run_page(), [&] { p.app.auto_run_page().btn_IE_delAutoStartClick(); }); },
+       [](P p) {
+         EXPECT_FALSE(p.Exists(RegRoot::CurrentUser, kRunListKey, "Mine"));
+         EXPECT_EQ(p.RunValue(RegRoot::CurrentUser), "");
+         EXPECT_TRUE(p.Exists(RegRoot::LocalMachine, kRunListKey, "Machine's"));
+         EXPECT_TRUE(p.files.FileExists(kBackups + "autorun.reg"));
+       },
+       {"你想取消开机自动运行所选的程序吗？", NotRemovedText(1, "删除")},
+       [](P p) {
+         RegKey::Open(p.registry, RegRoot::LocalMachine, kRunListKey, true).WriteString("Machine's", "m.exe");
+         RegKey::Open(p.registry, RegRoot::CurrentUser, kRunListKey, true).WriteString("Mine", "u.exe");
+       }},
+      {"start-up page: export, into the user's own folder",
+       [](P p) {
+         p.app.auto_run_page().Refresh();
+         p.app.Run([&] { p.app.auto_run_page().btn_AutoStart_SaveAsClick(); });
+       },
+       [](P p) {
+         EXPECT_FALSE(p.files.FileExists(kFolder + kAutoRunExportFile));
+         EXPECT_NE(p.files.FileBytes(kUserFolder + kAutoRunExportFile).find("u.exe"), std::string::npos);
+         ASSERT_EQ(p.shell.calls.size(), 1u);
+         EXPECT_EQ(p.shell.calls[0].parameters, "\"" + kUserFolder + kAutoRunExportFile + "\"");
+       },
+       {kExportedText + kUserFolder + kAutoRunExportFile},
+       [](P p) { RegKey::Open(p.registry, RegRoot::CurrentUser, kRunListKey, true).WriteString("Mine", "u.exe"); }},
   };
 }
 

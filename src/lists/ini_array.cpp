@@ -78,12 +78,16 @@ class LoadedRuns {
 
 TIniArray::TIniArray(FileSystem& files, const std::string& file_name, const std::string& section,
                      const std::string& key_prefix)
-    : file_name_(file_name), section_(section), key_prefix_(key_prefix) {
-  if (!files.FileExists(file_name_)) throw FileError::Missing(file_name_);
-  ini_ = std::make_unique<IniFile>(files, file_name_);
-  // Going on with an unread file would make the next write drop everything else in it.
-  if (!ini_->ReadOk()) throw FileError("Unable to read " + file_name_);
+    : file_name_(file_name), section_(section), key_prefix_(key_prefix),
+      ini_(OpenListFile(files, file_name)) {
   Load();
+}
+
+std::unique_ptr<IniFile> OpenListFile(FileSystem& files, const std::string& file_name) {
+  if (!files.FileExists(file_name)) throw FileError::Missing(file_name);
+  auto ini = std::make_unique<IniFile>(files, file_name);
+  if (!ini->ReadOk()) throw FileError("Unable to read " + file_name);
+  return ini;
 }
 
 TIniArray::~TIniArray() = default;

@@ -15,9 +15,7 @@ class IniFile;
 
 class TIniArray {
  public:
-  // Raises FileError::Missing (file name + " didn't exists.") when the file does not exist, and
-  // FileError "Unable to read <file name>" when it exists but cannot be read (going on with an
-  // unread file would make the next write drop everything else in it).
+  // Raises the errors of OpenListFile (below) for a missing or unreadable file.
   TIniArray(FileSystem& files, const std::string& file_name, const std::string& section,
             const std::string& key_prefix);
   virtual ~TIniArray();
@@ -84,6 +82,12 @@ std::string EntryAsReadBack(const std::string& text);
 // Whether an entry would read back empty, which would end its run there and hide every later
 // entry. Whoever adds entries refuses (or leaves out) such a text.
 bool ReadsBackEmpty(const std::string& text);
+
+// The list file opened for a run's object. Raises FileError::Missing (file name + " didn't
+// exists.") when the file does not exist, and FileError "Unable to read <file name>" when it
+// exists but cannot be read (going on with an unread file would make the next write drop
+// everything else in it).
+std::unique_ptr<IniFile> OpenListFile(FileSystem& files, const std::string& file_name);
 
 // 1-based position of the first occurrence of segment in text, "?" in segment standing for any
 // one byte; 0 when there is none. An empty segment is found at position 1.

@@ -3,7 +3,10 @@
 #include <vector>
 
 #include "lists/ini_array.h"
+#include "lists/ini_pairs.h"
 #include "maintenance/kill_bits.h"
+#include "maintenance/registry_backup.h"
+#include "shell/orvanel_form.h"
 
 namespace orv {
 
@@ -28,18 +31,13 @@ const char kAdviceText[] =
     "使得插件以为您的电脑已经安装过该插件而达到免疫的目的。所以，请只选择一些您平时上网能可能"
     "遇到的而又不想安装的插件来免疫它们。";
 
-// Entry i of a run, or "" where a hand-edited file has fewer entries in it than in the other.
-const std::string& EntryOr(const TIniArray& run, int i) {
-  static const std::string kNone;
-  return i < run.Count() ? run.Items()[i] : kNone;
-}
-
 }  // namespace
 
 ActiveXPage::ActiveXPage(FileSystem& files, Registry& registry, MessageBoxes& boxes,
-                         const std::string& program_folder)
-    : files_(files), registry_(registry), boxes_(boxes),
-      ini_path_(program_folder + kAntiXIniName) {}
+                         Clock& clock, const std::string& program_folder,
+                         const std::string& user_folder)
+    : files_(files), registry_(registry), boxes_(boxes), clock_(clock),
+      ini_path_(program_folder + kAntiXIniName), user_folder_(user_folder) {}
 
 std::string ActiveXPage::StateOf(const std::string& clsid) {
   return HasKillBit(registry_, clsid) ? kImmune : kNotImmune;
@@ -49,13 +47,17 @@ void ActiveXPage::TabSheet4Show() {
   if (mainlist_.size() == 0) btnRefreshClick();
 }
 
+TIniPairs ActiveXPage::OpenList() const {
+  return TIniPairs(files_, ini_path_, kAntiXSection, kAntiXNamePrefix, kAntiXClsidPrefix);
+}
+
 void ActiveXPage::btnRefreshClick() {
-  TIniArray names(files_, ini_path_, kAntiXSection, kAntiXNamePrefix);
-  TIniArray clsids(files_, ini_path_, kAntiXSection, kAntiXClsidPrefix);
+  const TIniPairs list = OpenList();
   CheckList rows;
-  for (int i = 0; i < names.Count(); ++i) {
-    const std::string& clsid = EntryOr(clsids, i);
-    rows.Append({names.Items()[i], clsid, StateOf(clsid)});
+  // A name without a class identifier (a file edited by hand) shows an empty one.
+  for (size_t i = 0; i < list.Firsts().size(); ++i) {
+    const std::string clsid = i < list.Seconds().size() ? list.Seconds()[i] : std::string();
+    rows.Append({list.Firsts()[i], clsid, StateOf(clsid)});
   }
   mainlist_ = std::move(rows);
 }
@@ -64,17 +66,9 @@ void ActiveXPage::btnDelClick() {
   if (boxes_.Show(kDeleteQuestion, kDeleteCaption, BoxButtons::YesNo, BoxIcon::Warning) ==
       BoxAnswer::No)
     return;
-  // Each array rewrites the whole file from what it read, so only one is alive at a time (two
-  // would undo each other's changes); the first one also tells a missing file before any change.
-  { TIniArray file_check(files_, ini_path_, kAntiXSection, kAntiXNamePrefix); }
-  for (int row : mainlist_.TickedFromLast()) {
-    // A run shorter than the rows (edited by hand since the refresh) has nothing to lose there.
-    for (const char* prefix : {kAntiXNamePrefix, kAntiXClsidPrefix}) {
-      TIniArray run(files_, ini_path_, kAntiXSection, prefix);
-      if (row < run.Count()) run.Delete(row);
-    }
-    mainlist_.Remove(row);
-  }
+  const std::vector<int> ticked = mainlist_.TickedFromLast();
+  OpenList().Delete(ticked);
+  for (int row : ticked) mainlist_.Remove(row);
 }
 
 void ActiveXPage::btnSetClick() {
@@ -90,45 +84,59 @@ void ActiveXPage::btnSetClick() {
 }
 
 void ActiveXPage::btnUnSetClick() {
-  int count = 0;
-  for (int row = 0; row < mainlist_.size(); ++row) {
-    if (!mainlist_.IsTicked(row)) continue;
-    if (!ClearKillBit(registry_, mainlist_.row(row).cells[kActiveXClsid])) continue;
-    ++count;
-    mainlist_.SetCell(row, kActiveXState, kNotImmune);
+  std::vector<int> ticked;
+  for (int row = 0; row < mainlist_.size(); ++row)
+    if (mainlist_.IsTicked(row)) ticked.push_back(row);
+  RegistryBackup backup(registry_);
+  for (int row : ticked)
+    for (RegView view : ExistingViews(registry_))
+      backup.AddKey(RegRoot::LocalMachine, KillBitKeyPath(mainlist_.row(row).cells[kActiveXClsid]),
+                    view);
+  if (!backup.empty())
+    backup.Write(files_, clock_, user_folder_, kPages[kActiveXPageIndex].page_caption);
+  int count = 0, left = 0;
+  for (int row : ticked) {
+    const std::string clsid = mainlist_.row(row).cells[kActiveXClsid];
+    if (ClearKillBit(registry_, clsid)) {
+      ++count;
+      mainlist_.SetCell(row, kActiveXState, kNotImmune);
+    }
+    for (RegView view : ExistingViews(registry_))
+      if (registry_.KeyExists(RegRoot::LocalMachine, KillBitKeyPath(clsid), view)) {
+        ++left;
+        break;
+      }
   }
-  boxes_.Show(kReleasedText + std::to_string(count), kReleasedCaption, BoxButtons::Ok,
-              BoxIcon::Information);
+  std::string text = kReleasedText + std::to_string(count);
+  if (left > 0) text += "\r\n" + NotRemovedText(left, kReleasedCaption);
+  boxes_.Show(text, kReleasedCaption, BoxButtons::Ok,
+              left > 0 ? BoxIcon::Warning : BoxIcon::Information);
 }
 
 AddFocus ActiveXPage::btnAddClick(const std::string& name, const std::string& clsid) {
-  if (name.empty()) {
+  const TIniPairs::Refused refused = TIniPairs::Check(name, clsid);
+  if (refused == TIniPairs::Refused::First) {
     boxes_.Show(kEnterNameText, kEnterCaption, BoxButtons::Ok, BoxIcon::Error);
     return AddFocus::Name;
   }
-  if (clsid.empty()) {
+  if (refused == TIniPairs::Refused::Second) {
     boxes_.Show(kEnterClsidText, kEnterCaption, BoxButtons::Ok, BoxIcon::Error);
     return AddFocus::Clsid;
   }
-  if (clsid.size() != kClsidLength) {
+  // The identifier as it is stored: blanks around it or quotes would not be part of it.
+  const std::string stored_clsid = EntryAsReadBack(clsid);
+  if (stored_clsid.size() != kClsidLength) {
     boxes_.Show(kBadClsidText, kBadClsidCaption, BoxButtons::Ok, BoxIcon::Error);
     return AddFocus::ClsidSelectAll;
   }
+  TIniPairs list = OpenList();
   // Both runs as long as the rows: the new pair is the next row. Otherwise (the file was edited
-  // by hand) the new entries pair with other rows, which are rebuilt to show the file's pairs.
-  bool in_step;
-  {
-    TIniArray names(files_, ini_path_, kAntiXSection, kAntiXNamePrefix);
-    in_step = names.Count() == mainlist_.size();
-    names.Add(name);
-  }
-  {
-    TIniArray clsids(files_, ini_path_, kAntiXSection, kAntiXClsidPrefix);
-    in_step = in_step && clsids.Count() == mainlist_.size();
-    clsids.Add(clsid);
-  }
+  // by hand) the rows are rebuilt to show the file's pairs.
+  const bool in_step = list.Firsts().size() == static_cast<size_t>(mainlist_.size()) &&
+                       list.Seconds().size() == list.Firsts().size();
+  const int index = list.Add(name, clsid);
   if (in_step)
-    mainlist_.Append({name, clsid, StateOf(clsid)});
+    mainlist_.Append({list.Firsts()[index], stored_clsid, StateOf(stored_clsid)});
   else
     btnRefreshClick();
   boxes_.Show(kAddedText, kAddedCaption, BoxButtons::Ok, BoxIcon::Information);

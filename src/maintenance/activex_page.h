@@ -5,7 +5,9 @@
 // of both runs ("x" names, "v" class identifiers); the file is read again only on refresh.
 #include <string>
 
+#include "lists/ini_pairs.h"
 #include "maintenance/check_list.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
@@ -32,8 +34,9 @@ enum class AddFocus { None, Name, Clsid, ClsidSelectAll };
 
 class ActiveXPage {
  public:
-  ActiveXPage(FileSystem& files, Registry& registry, MessageBoxes& boxes,
-              const std::string& program_folder);
+  // The clock names the backups; both folders end in a backslash.
+  ActiveXPage(FileSystem& files, Registry& registry, MessageBoxes& boxes, Clock& clock,
+              const std::string& program_folder, const std::string& user_folder);
 
   const CheckList& mainlist() const { return mainlist_; }
   const std::string& ListPath() const { return ini_path_; }
@@ -50,16 +53,19 @@ class ActiveXPage {
   // The user ticked or unticked a row's box.
   void SetTicked(int row, bool ticked) { mainlist_.SetTicked(row, ticked); }
 
-  // Confirms, then deletes the ticked entries from both runs and their rows, from the last row
-  // up. The registry is not touched.
+  // Confirms, then deletes the ticked entries from both runs in one write, and their rows. The
+  // registry is not touched.
   void btnDelClick();
   // Sets the kill bit of each ticked row, first to last, and reports the count. A refused write
   // ends the action there with its RegistryError (rows before it show "已免疫", no report).
   void btnSetClick();
-  // Deletes the key of each ticked row; only rows whose key was removed are counted and shown
-  // "未免疫".
+  // Writes a backup of the ticked rows' keys (one that cannot be written stops it before any
+  // change), then deletes the key of each ticked row; only rows whose key was removed are
+  // counted and shown "未免疫". The report says how many keys are still there, if any.
   void btnUnSetClick();
-  // Checks the two edits' texts, appends the entry to both runs and a row with its state.
+  // Checks the two edits' texts (one that would read back empty counts as empty, and the class
+  // identifier is measured as stored), appends the pair to the file in one write and a row with
+  // its state.
   AddFocus btnAddClick(const std::string& name, const std::string& clsid);
   void btn_antiXhelpClick();
 
@@ -68,11 +74,14 @@ class ActiveXPage {
 
  private:
   std::string StateOf(const std::string& clsid);
+  TIniPairs OpenList() const;
 
   FileSystem& files_;
   Registry& registry_;
   MessageBoxes& boxes_;
+  Clock& clock_;
   std::string ini_path_;
+  std::string user_folder_;
   CheckList mainlist_;
 };
 

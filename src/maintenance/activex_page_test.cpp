@@ -5,6 +5,7 @@
 #include "base/errors.h"
 #include "lists/ini_array.h"
 #include "maintenance/kill_bits.h"
+#include "maintenance/registry_backup.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/recorders.h"
@@ -13,6 +14,7 @@ namespace orv {
 namespace {
 
 const std::string kIni = "C:\\Orvanel\\conf\\antix_data.ini";
+const std::string kUserFolder = "C:\\Users\\u\\AppData\\Local\\Tavrosel\\Orvanel\\";
 using Items = std::vector<std::string>;
 constexpr RegView kBoth[] = {RegView::Bits32, RegView::Bits64};
 const RegValue kOn{kRegDword, std::string("\x00\x04\x00\x00", 4)};
@@ -47,7 +49,8 @@ class ActiveXPageTest : public ::testing::Test {
   MemoryFileSystem files;
   MemoryRegistry registry;  // a 64-bit machine as the shipped 32-bit program sees it
   ScriptedMessageBoxes boxes;
-  ActiveXPage page{files, registry, boxes, "C:\\Orvanel\\"};
+  FixedClock clock;
+  ActiveXPage page{files, registry, boxes, clock, "C:\\Orvanel\\", kUserFolder};
 };
 
 TEST(KillBits, ImmuneOnlyWhenEveryViewOfTheMachineHoldsExactly0x400) {
@@ -141,8 +144,39 @@ TEST_F(ActiveXPageTest, RemoveImmunityDeletesWholeKeysInBothViewsAndCountsRemove
     EXPECT_FALSE(registry.KeyExists(RegRoot::LocalMachine, KillBitKeyPath("cb"), view));
   }
   EXPECT_EQ(State(2), kImmune);
-  EXPECT_EQ(boxes.shown[0].text, "已取消免疫项目：2");
+  // The key that stayed (no administrator rights) is told apart.
+  EXPECT_EQ(boxes.shown[0].text, "已取消免疫项目：2\r\n" + NotRemovedText(1, "取消免疫"));
   EXPECT_EQ(boxes.shown[0].caption, "取消免疫");
+  EXPECT_EQ(boxes.shown[0].icon, BoxIcon::Warning);
+
+  // Every key that went is in the backup written first, in its view; ca kept its second value.
+  const std::string backup = files.FileBytes(kUserFolder + "backup\\20251209-120000 antiX.reg");
+  const std::string key = "ActiveX Compatibility\\{ca}]\r\n\"Compatibility Flags\"=dword:00000400";
+  EXPECT_NE(backup.find("SOFTWARE\\WOW6432Node\\Microsoft\\Internet Explorer\\" + key +
+                        "\r\n\"AlternateCLSID\"=\"x\"\r\n"),
+            std::string::npos)
+      << backup;
+  EXPECT_NE(backup.find("SOFTWARE\\Microsoft\\Internet Explorer\\" + key), std::string::npos);
+  EXPECT_NE(backup.find("{cb}]"), std::string::npos);
+
+  // Everything removed: the report as it was.
+  boxes.shown.clear();
+  page.btnUnSetClick();
+  EXPECT_EQ(boxes.shown[0].text, "已取消免疫项目：0\r\n" + NotRemovedText(1, "取消免疫"));
+  page.SetTicked(2, false);
+  page.btnUnSetClick();
+  EXPECT_EQ(boxes.shown[1].text, "已取消免疫项目：0");
+  EXPECT_EQ(boxes.shown[1].icon, BoxIcon::Information);
+}
+
+TEST_F(ActiveXPageTest, ABackupThatCannotBeWrittenStopsRemovingImmunity) {
+  SetFlags("ca", kOn);
+  page.btnRefreshClick();
+  Tick({0});
+  files.FailWriteAt(1, true);
+  EXPECT_THROW(page.btnUnSetClick(), FileError);
+  EXPECT_EQ(Flags("ca", RegView::Bits32).data, kOn.data);
+  EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(ActiveXPageTest, DeleteRenumbersBothRunsFromTheBottomAndLeavesTheRegistry) {
@@ -192,13 +226,39 @@ TEST_F(ActiveXPageTest, AddChecksTheEditsThenAppendsAnyThirtySixCharacters) {
   EXPECT_EQ(boxes.shown.back().text, "新的免疫项目已添加。");
 }
 
-TEST_F(ActiveXPageTest, AddToRunsOfDifferentLengthsShowsTheFilesPairs) {
+TEST_F(ActiveXPageTest, AddToRunsOfDifferentLengthsKeepsTheNewPairTogether) {
   WriteList({"a", "b"}, {"ca"});
   page.btnRefreshClick();
   page.btnAddClick("new", std::string(36, 'n'));
   ASSERT_EQ(page.mainlist().size(), 3);
-  EXPECT_EQ(page.mainlist().row(1).cells[kActiveXClsid], std::string(36, 'n'));
-  EXPECT_EQ(page.mainlist().row(2).cells[kActiveXClsid], "");
+  EXPECT_EQ(page.mainlist().row(1).cells, (Items{"new", std::string(36, 'n'), kNotImmune}));
+  EXPECT_EQ(page.mainlist().row(2).cells, (Items{"b", "", kNotImmune}));
+}
+
+// A name or identifier that would read back empty would end its run, and every later add would
+// pair a name with an earlier identifier (the kill bit of another control).
+TEST_F(ActiveXPageTest, AnEntryThatReadsBackEmptyIsRefusedSoLaterPairsStayTogether) {
+  const std::string b(36, 'b'), c(36, 'c');
+  page.btnRefreshClick();
+  const struct {
+    std::string name, clsid;
+    AddFocus focus;
+    const char* text;
+  } refused[] = {
+      {"  ", b, AddFocus::Name, "请输入要添加的名称"},
+      {"\"\"", b, AddFocus::Name, "请输入要添加的名称"},
+      {"n", std::string(36, ' '), AddFocus::Clsid, "请输入要添加的CLSID"},
+      {"n", " " + std::string(35, 'b'), AddFocus::ClsidSelectAll, "输入的CLSID有误"},
+  };
+  for (const auto& r : refused) {
+    EXPECT_EQ(page.btnAddClick(r.name, r.clsid), r.focus);
+    EXPECT_EQ(boxes.shown.back().text, r.text);
+  }
+  page.btnRefreshClick();
+  EXPECT_EQ(page.btnAddClick(" c ", c), AddFocus::None);
+  page.btnRefreshClick();
+  EXPECT_EQ(page.mainlist().row(3).cells, (Items{"c", c, kNotImmune}));
+  EXPECT_EQ(Run("v"), (Items{"ca", "cb", "cc", c}));
 }
 
 TEST_F(ActiveXPageTest, AMissingListFileStopsEachFileActionAfterTheQuestion) {

@@ -1,8 +1,8 @@
 #pragma once
 // The start-up program page (TabSheet9, "开机自动运行"): the values of the Run and RunOnce keys
-// of the machine and of the current user, in that order. Each row's location cell is the only
-// record of where it came from; deleting a row reads it back. Only the value is deleted, never
-// the program it names.
+// of the machine and of the current user, in that order. Each row's location cell shows where it
+// came from; the delete acts where the row was read. Only the value is deleted, never the
+// program it names.
 #include <string>
 
 #include "maintenance/inventory_page.h"
@@ -19,14 +19,14 @@ class AutoRunPage : public InventoryPage {
  public:
   enum Cell { kNumber = 0, kItem, kCommand, kLocation };
 
-  AutoRunPage(const InventoryServices& services, const std::string& program_folder)
-      : InventoryPage(services, program_folder, kAutoRunExportFile) {}
+  AutoRunPage(const InventoryServices& services, const std::string& program_folder,
+              const std::string& user_folder);
 
   const InventoryLayout& layout() const override;
 
   void TabSheet9Show() { Refresh(); }
-  // Asks, deletes each ticked value where its location cell says, rebuilds the list and reports
-  // "已完成" whatever was ticked or deleted.
+  // Asks, deletes each ticked value where its row was read, rebuilds the list and reports
+  // "已完成", or how many values are still there.
   void btn_IE_delAutoStartClick() { RunAction(); }
   void btn_AutoStart_SaveAsClick() { Export(); }
 
@@ -34,6 +34,7 @@ class AutoRunPage : public InventoryPage {
 
  protected:
   void Fill() override;
+  bool Act(const CheckRow& row, const InventoryEntry& entry) override;
 };
 
 }  // namespace orv

@@ -1,13 +1,15 @@
 // The delivered ActiveX list and URL shortcuts through the program's own list reader: pairs
-// complete, class identifiers in their 36-character form, each entry's source in the comment
-// above it, and the comments kept by the program's rewrites.
+// complete, class identifiers in their 36-character form, each entry's source in its name, so
+// that the program's rewrites cannot part an entry from its reason.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <regex>
 #include <sstream>
 
 #include "lists/ini_array.h"
+#include "lists/ini_pairs.h"
 #include "maintenance/activex_page.h"
 #include "maintenance/url_shortcut_page.h"
 #include "platform/memory/memory_files.h"
@@ -43,40 +45,51 @@ struct Delivered {
   std::string path;
 };
 
-TEST(DeliveredLists, EveryActiveXEntryIsAWellFormedPairBelowItsSource) {
+TEST(DeliveredLists, EveryActiveXEntryIsAWellFormedPairThatNamesItsSource) {
   Delivered list("antix_data.ini");
   const Items names = list.Run(kAntiXSection, kAntiXNamePrefix);
   const Items clsids = list.Run(kAntiXSection, kAntiXClsidPrefix);
   EXPECT_GE(names.size(), 30u);
   ASSERT_EQ(names.size(), clsids.size());
   const std::regex guid("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
-  const std::regex source("; MS[0-9]{2}-[0-9]{3} .*Kill Bits \\([0-9]{6}\\): .+");
-  const Items lines = list.Lines();
+  // The bulletin and the control's file end the name; the bulletin is listed in the head.
+  const std::regex source(".+ \\((MS[0-9]{2}-[0-9]{3}), ([^()]+\\.dll|third-party kill bit)\\)");
+  const std::string bytes = list.files.FileBytes(list.path);
+  const std::string head = bytes.substr(0, bytes.find("[List]"));
   for (size_t i = 0; i < names.size(); ++i) {
     EXPECT_EQ(clsids[i].size(), kClsidLength);
     EXPECT_TRUE(std::regex_match(clsids[i], guid)) << clsids[i];
     EXPECT_EQ(std::count(clsids.begin(), clsids.end(), clsids[i]), 1) << clsids[i];
-    auto at = std::find(lines.begin(), lines.end(), "x" + std::to_string(i) + "=" + names[i]);
-    ASSERT_TRUE(at > lines.begin() && at + 1 < lines.end()) << names[i];
-    EXPECT_TRUE(std::regex_match(*(at - 1), source)) << *(at - 1);
-    EXPECT_EQ(*(at + 1), "v" + std::to_string(i) + "=" + clsids[i]);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(names[i], m, source)) << names[i];
+    const std::regex bulletin(";   " + m[1].str() + " .*Kill Bits \\([0-9]{6}\\)");
+    EXPECT_TRUE(std::regex_search(head, bulletin)) << m[1];
   }
+  for (const std::string& line : list.Lines())
+    EXPECT_TRUE(line[0] != ';' || head.find(line) != std::string::npos) << "a comment in the list";
 }
 
-TEST(DeliveredLists, TheProgramsDeleteAndAddKeepTheCommentsAndReadNoneAsAnEntry) {
+TEST(DeliveredLists, AfterDeletesAndAddsEveryNameStillPairsWithItsIdentifier) {
   Delivered list("antix_data.ini");
   const Items comments = list.Lines(true);
   const Items names = list.Run(kAntiXSection, kAntiXNamePrefix);
-  for (const char* prefix : {kAntiXNamePrefix, kAntiXClsidPrefix}) {
-    TIniArray run(list.files, list.path, kAntiXSection, prefix);
-    run.Delete(0);
-    run.Add("added");
+  const Items clsids = list.Run(kAntiXSection, kAntiXClsidPrefix);
+  {
+    TIniPairs pairs(list.files, list.path, kAntiXSection, kAntiXNamePrefix, kAntiXClsidPrefix);
+    pairs.Delete({0, 5});
+    pairs.Add("added", std::string(36, 'A'));
   }
   EXPECT_EQ(list.Lines(true), comments);
-  Items after = list.Run(kAntiXSection, kAntiXNamePrefix);
-  Items want(names.begin() + 1, names.end());
-  want.push_back("added");
-  EXPECT_EQ(after, want);
+  const Items after = list.Run(kAntiXSection, kAntiXNamePrefix);
+  const Items after_clsids = list.Run(kAntiXSection, kAntiXClsidPrefix);
+  ASSERT_EQ(after.size(), names.size() - 1);
+  ASSERT_EQ(after_clsids.size(), after.size());
+  for (size_t i = 0; i + 1 < after.size(); ++i) {
+    const size_t was = std::find(names.begin(), names.end(), after[i]) - names.begin();
+    ASSERT_LT(was, names.size());
+    EXPECT_EQ(after_clsids[i], clsids[was]) << after[i];
+  }
+  EXPECT_EQ(after.back(), "added");
 }
 
 TEST(DeliveredLists, UrlShortcutsAreLetterNamesWithWebAddresses) {

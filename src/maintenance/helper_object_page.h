@@ -19,21 +19,19 @@ inline constexpr char kHelperObjectType[] = "BHO";
 inline constexpr char kSearchHookType[] = "网址监控";
 inline constexpr char kProtectedSearchHook[] = "{CFBFAE00-17A6-11D0-99CB-00C04FD64497}";
 inline constexpr char kProtectedMarker[] = "系统扩展，勿卸载！";
-// What the unload looks for at the start of a class cell.
-inline constexpr char kProtectedPrefix[] = "系统扩展";
 
 class HelperObjectPage : public InventoryPage {
  public:
   enum Cell { kNumber = 0, kClassId, kType, kFile };
 
-  HelperObjectPage(const InventoryServices& services, const std::string& program_folder)
-      : InventoryPage(services, program_folder, kHelperObjectExportFile) {}
+  HelperObjectPage(const InventoryServices& services, const std::string& program_folder,
+                   const std::string& user_folder);
 
   const InventoryLayout& layout() const override;
 
   void TabSheet8Show() { Refresh(); }
   // Asks, refuses each ticked protected row with "禁止卸载", unregisters the other ticked rows'
-  // files, rebuilds the list and reports "已完成" whatever was ticked or done.
+  // files, rebuilds the list and reports "已完成", or how many cannot be unloaded.
   void btn_IE_delbhoClick() { RunAction(); }
   void btn_bho_SaveAsClick() { Export(); }
 
@@ -41,6 +39,14 @@ class HelperObjectPage : public InventoryPage {
 
  protected:
   void Fill() override;
+  void BackUp(const CheckRow& row, const InventoryEntry& entry,
+              RegistryBackup* backup) const override;
+  bool Act(const CheckRow& row, const InventoryEntry& entry) override;
+  bool Removed(const CheckRow& row, const InventoryEntry& entry) const override;
+
+ private:
+  // The system's default search hook, in either view: never unloaded.
+  static bool IsProtected(const InventoryEntry& entry);
 };
 
 // Whether a search hook's name is the default hook's identifier in any case of its letters.

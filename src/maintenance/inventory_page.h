@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "maintenance/check_list.h"
+#include "maintenance/registry_backup.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/message_boxes.h"
 #include "platform/registry.h"
@@ -22,6 +24,18 @@ struct InventoryServices {
   FileSystem& files;
   Shell& shell;
   MessageBoxes& boxes;
+  Clock& clock;  // names the backups
+};
+
+// Where a row's entry lives: a sub-key or a value of a key, in one registry view. The actions
+// work from this, never from the text of the cells, where a view's mark could also be the start
+// of a name.
+struct InventoryEntry {
+  RegRoot root = RegRoot::CurrentUser;
+  std::string key;   // the key that holds the entry
+  std::string name;  // the sub-key's or the value's name
+  bool is_value = false;
+  RegView view = RegView::Own;
 };
 
 // How a page's view draws it: columns (widths at 96 dots per inch, 0 takes the rest of the
@@ -59,17 +73,19 @@ inline constexpr char kMachineClassIdKey[] = "Software\\Classes\\CLSID";
 
 // On 64-bit Windows a 32-bit browser's extensions and start-up entries live in the 32-bit view
 // of HKEY_LOCAL_MACHINE\SOFTWARE and a 64-bit one's in the 64-bit view, so each machine source
-// is read in both: the program's own view first, then the other one, whose rows carry the
-// other view's mark at the start of one cell (the class identifier, or the location) so that
-// the user sees it and the action knows where to act.
+// is read in both. The rows of the program's own view come first, exactly as on a machine with
+// one view; the other view's rows follow, each with that view's mark at the start of one cell
+// (the class identifier, or the location) for the user to see.
 inline constexpr char kView64Mark[] = "[64位] ";
 inline constexpr char kView32Mark[] = "[32位] ";
 
 class InventoryPage {
  public:
-  // export_file is the report's name in the program folder (which ends in a backslash).
+  // export_file is the report's name; backup_name names the page in its backups' names. Both
+  // folders end in a backslash.
   InventoryPage(const InventoryServices& services, const std::string& program_folder,
-                const std::string& export_file);
+                const std::string& user_folder, const std::string& export_file,
+                const std::string& backup_name);
   virtual ~InventoryPage() = default;
   InventoryPage(const InventoryPage&) = delete;
   InventoryPage& operator=(const InventoryPage&) = delete;
@@ -84,19 +100,21 @@ class InventoryPage {
 
   // The page-shown event and the refresh button: empties the list and reads it again. A value
   // of the wrong type ends it with "Invalid data type for '%s'"; the rows read before stay.
+  // While the action runs (a box it shows lets the window be shown again) it does nothing: the
+  // action rebuilds the list when it ends.
   void Refresh();
   // The delete or unload button.
   virtual void RunAction() = 0;
   // The export button: the report lines, CR LF after each, without header, into the program
-  // folder; then the "已导出" box and Notepad. An empty list exports nothing. A file that cannot
-  // be written ends it with "Cannot create file %s".
+  // folder, or the user's folder when the program folder cannot be written; then the "已导出"
+  // box and Notepad with the file written. An empty list exports nothing. A file that cannot be
+  // written in either ends it with "Cannot create file %s".
   void Export();
 
   // Called at the end of every rebuild, also one ended by an error, so that the list on screen
   // shows the rows before any dialog that follows. Empty: nobody is told.
   void SetRowsChanged(std::function<void()> listener) { rows_changed_ = std::move(listener); }
 
-  std::string ExportPath() const { return program_folder_ + export_file_; }
   // One report line (without its line end): number, ". ", then the cells joined by " | ".
   static std::string ReportLine(const CheckRow& row);
 
@@ -104,33 +122,55 @@ class InventoryPage {
   // Adds the rows of every source in order.
   virtual void Fill() = 0;
   // Appends a row numbered after the last one.
-  void AddRow(std::vector<std::string> cells);
+  void AddRow(std::vector<std::string> cells, const InventoryEntry& entry);
 
-  // Asks caption/question with Yes and No. On Yes walks the ticked rows from the last to the
-  // first, removing those that act says are gone, then rebuilds the list. False on No.
-  bool ActOnTicked(const std::string& caption, const std::string& question,
-                   const std::function<bool(const CheckRow&)>& act);
-  void ShowDone(const std::string& text);
-  // RegSvr32 /s /u with the file in quotes, hidden and not waited for. A file text that cannot
-  // stand between quotes on a command line (one holding a quote, or ending in a backslash, which
-  // would escape the closing quote) is no file name: nothing is started for it, so no text read
-  // from the registry becomes further arguments.
-  void Unregister(const std::string& file);
+  // What acting on a ticked row deletes from the registry, added to the backup written before
+  // the walk. By default the row's entry itself.
+  virtual void BackUp(const CheckRow& row, const InventoryEntry& entry,
+                      RegistryBackup* backup) const;
+  // Acts on one ticked row; false when the row stays (nothing was done to it).
+  virtual bool Act(const CheckRow& row, const InventoryEntry& entry) = 0;
+  // After the rebuild: whether the entry of a row acted on is gone. By default: it is no longer
+  // there.
+  virtual bool Removed(const CheckRow& row, const InventoryEntry& entry) const;
+
+  // Asks caption/question with Yes and No; -1 on No. On Yes writes the backup of every ticked
+  // row (an error there stops everything before any change), walks the ticked rows from the
+  // last to the first, as they were when the walk began, removing those that Act says it acted
+  // on, rebuilds the list and returns how many of those are still there.
+  int ActOnTicked(const std::string& caption, const std::string& question);
+  // The closing box: "已完成" with the page's text, or, when `left` entries are still there,
+  // how many and that administrator rights are needed; verb names what the page does.
+  void ShowResult(int left, const std::string& done_text, const std::string& verb);
+  // RegSvr32 /s /u with the file in quotes, hidden and not waited for, the RegSvr32 of the
+  // registry view the file was registered in. A file text that cannot stand between quotes on
+  // a command line (one holding a quote, or ending in a backslash, which would escape the
+  // closing quote) is no file name: nothing is started for it, and false is returned, so no
+  // text read from the registry becomes further arguments.
+  bool Unregister(const std::string& file, RegView view);
+  static bool CanStandInQuotes(const std::string& file);
   // The default value of HKEY_LOCAL_MACHINE\Software\Classes\CLSID\<class_id>\InprocServer32
   // in a view as text, or "" when that key does not open.
   std::string ClassFile(const std::string& class_id, RegView view = RegView::Own) const;
-  // Deletes parent\name with everything below it; an empty name deletes nothing (it would name
-  // the parent itself).
-  void DeleteSubKey(RegRoot root, const std::string& parent, const std::string& name,
-                    RegView view = RegView::Own);
+  // The path below HKEY_LOCAL_MACHINE of a class identifier's key (in either view).
+  static std::string ClassKey(const std::string& class_id);
+  // A value as text (see RegKey::ReadString). In the program's own view a value of another
+  // type is an error; in the other view it reads as empty text, so that no row of the own view
+  // is hidden by it.
+  std::string ReadText(const RegKey& key, const std::string& name, RegView view) const;
+  // Deletes the entry: a sub-key with everything below it (an empty name deletes nothing: it
+  // would name the parent itself), or a value.
+  void DeleteEntry(const InventoryEntry& entry);
+  // Whether the entry is there.
+  bool EntryExists(const InventoryEntry& entry) const;
+  // Whether this process may change the key (open it for writing).
+  bool CanChange(RegRoot root, const std::string& path, RegView view) const;
 
   // The views a machine source is read in, the program's own first.
   std::vector<RegView> MachineViews() const { return ExistingViews(registry()); }
   // The mark a cell of a row from `view` starts with: "" for the program's own view.
   std::string ViewMark(RegView view) const;
-  // The view a cell's mark names (the program's own when it has none); *rest is the cell
-  // without its mark.
-  RegView TakeViewMark(const std::string& cell, std::string* rest) const;
+  bool IsOwnView(RegView view) const;
 
   Registry& registry() const { return services_.registry; }
   MessageBoxes& boxes() const { return services_.boxes; }
@@ -138,8 +178,12 @@ class InventoryPage {
  private:
   InventoryServices services_;
   std::string program_folder_;
+  std::string user_folder_;
   std::string export_file_;
+  std::string backup_name_;
   CheckList list_;
+  std::vector<InventoryEntry> entries_;  // one per row of list_
+  bool acting_ = false;
   std::function<void()> rows_changed_;
 };
 

@@ -1,6 +1,13 @@
 #include "maintenance/menu_ext_page.h"
 
+#include "shell/orvanel_form.h"
+
 namespace orv {
+
+MenuExtPage::MenuExtPage(const InventoryServices& services, const std::string& program_folder,
+                         const std::string& user_folder)
+    : InventoryPage(services, program_folder, user_folder, kMenuExtExportFile,
+                    kPages[kMenuExtPageIndex].page_caption) {}
 
 const InventoryLayout& MenuExtPage::layout() const {
   static const InventoryLayout layout{
@@ -18,16 +25,20 @@ void MenuExtPage::Fill() {
   for (const std::string& name : entries.SubKeyNames()) {
     const std::string path = std::string(kMenuExtListKey) + "\\" + name;
     RegKey entry = RegKey::Open(registry(), RegRoot::CurrentUser, path, false, RegAccess::Read);
-    AddRow({name, entry.ReadString("")});  // a key that does not open reads as empty
+    // A key that does not open reads as empty.
+    AddRow({name, entry.ReadString("")},
+           {RegRoot::CurrentUser, kMenuExtListKey, name, /*is_value=*/false, RegView::Own});
   }
 }
 
 void MenuExtPage::RunAction() {
-  ActOnTicked(kConfirmDeleteCaption, "你想删除所选的项目吗？\r\n删除后将不可恢复！",
-              [this](const CheckRow& row) {
-                DeleteSubKey(RegRoot::CurrentUser, kMenuExtListKey, row.cells[kName]);
-                return true;
-              });
+  const int left = ActOnTicked(kConfirmDeleteCaption, "你想删除所选的项目吗？\r\n删除后将不可恢复！");
+  ShowResult(left, "", kDeleteCaption);  // nothing to say when all went
+}
+
+bool MenuExtPage::Act(const CheckRow&, const InventoryEntry& entry) {
+  DeleteEntry(entry);
+  return true;
 }
 
 }  // namespace orv

@@ -16,13 +16,14 @@ class MenuExtPage : public InventoryPage {
   // Columns after the number.
   enum Cell { kNumber = 0, kName, kFile };
 
-  MenuExtPage(const InventoryServices& services, const std::string& program_folder)
-      : InventoryPage(services, program_folder, kMenuExtExportFile) {}
+  MenuExtPage(const InventoryServices& services, const std::string& program_folder,
+              const std::string& user_folder);
 
   const InventoryLayout& layout() const override;
 
   void TabSheet6Show() { Refresh(); }
-  // Asks, then deletes each ticked entry's key with everything below it; no message follows.
+  // Asks, then deletes each ticked entry's key with everything below it; no message follows
+  // unless some are still there.
   void btn_IE_delMenuClick() { RunAction(); }
   void btn_IEmenu_SaveAsClick() { Export(); }
 
@@ -30,6 +31,7 @@ class MenuExtPage : public InventoryPage {
 
  protected:
   void Fill() override;
+  bool Act(const CheckRow& row, const InventoryEntry& entry) override;
 };
 
 }  // namespace orv

@@ -19,14 +19,14 @@ class ToolbarPage : public InventoryPage {
  public:
   enum Cell { kNumber = 0, kClassId, kType, kButtonText, kFile };
 
-  ToolbarPage(const InventoryServices& services, const std::string& program_folder)
-      : InventoryPage(services, program_folder, kToolbarExportFile) {}
+  ToolbarPage(const InventoryServices& services, const std::string& program_folder,
+              const std::string& user_folder);
 
   const InventoryLayout& layout() const override;
 
   void TabSheet7Show() { Refresh(); }
   // Asks, removes each ticked row by its type cell (rows of another type stay), rebuilds the
-  // list and reports "已完成" whatever was ticked or done.
+  // list and reports "已完成", or how many entries are still there.
   void btn_IE_delToolbarClick() { RunAction(); }
   void btn_IEtoolbar_SaveAsClick() { Export(); }
 
@@ -34,10 +34,10 @@ class ToolbarPage : public InventoryPage {
 
  protected:
   void Fill() override;
-
- private:
+  void BackUp(const CheckRow& row, const InventoryEntry& entry,
+              RegistryBackup* backup) const override;
   // Removes one ticked row by its type cell; false when the row stays.
-  bool Remove(const CheckRow& row);
+  bool Act(const CheckRow& row, const InventoryEntry& entry) override;
 };
 
 }  // namespace orv

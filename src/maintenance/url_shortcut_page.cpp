@@ -1,6 +1,6 @@
 #include "maintenance/url_shortcut_page.h"
 
-#include "lists/ini_array.h"
+#include "lists/ini_pairs.h"
 #include "shell/maker_site.h"
 
 namespace orv {
@@ -21,15 +21,19 @@ UrlShortcutPage::UrlShortcutPage(FileSystem& files, MessageBoxes& boxes,
                                  const std::string& program_folder)
     : files_(files), boxes_(boxes), ini_path_(program_folder + kUrlShortcutIniName) {}
 
+TIniPairs UrlShortcutPage::OpenList() const {
+  return TIniPairs(files_, ini_path_, kUrlShortcutSection, kShortcutNamePrefix,
+                   kShortcutUrlPrefix);
+}
+
 void UrlShortcutPage::TabSheet10Show() {
-  TIniArray names(files_, ini_path_, kUrlShortcutSection, kShortcutNamePrefix);
-  TIniArray urls(files_, ini_path_, kUrlShortcutSection, kShortcutUrlPrefix);
+  const TIniPairs list = OpenList();
   CheckList rows;
   for (const char* name : kBuiltInShortcutNames) rows.Append({"", name, MakerHomePage()});
   // A short name without an address (a file edited by hand) shows an empty address.
-  for (int i = 0; i < names.Count(); ++i)
-    rows.Append({std::to_string(i + 1), names.Items()[i],
-                 i < urls.Count() ? urls.Items()[i] : std::string()});
+  const std::vector<std::string>& urls = list.Seconds();
+  for (size_t i = 0; i < list.Firsts().size(); ++i)
+    rows.Append({std::to_string(i + 1), list.Firsts()[i], i < urls.size() ? urls[i] : ""});
   list_ = std::move(rows);
 }
 
@@ -37,47 +41,35 @@ void UrlShortcutPage::ShortcutDelClick() {
   if (boxes_.Show(kDeleteQuestion, kDeleteCaption, BoxButtons::YesNo, BoxIcon::Warning) ==
       BoxAnswer::No)
     return;
-  // Each array rewrites the whole file from what it read, so only one is alive at a time (two
-  // would undo each other's changes); the first one also tells a missing file before any change.
-  { TIniArray file_check(files_, ini_path_, kUrlShortcutSection, kShortcutNamePrefix); }
+  std::vector<int> rows, entries;
   for (int row : list_.TickedFromLast()) {
     if (row < kBuiltInShortcuts) continue;
-    const int entry = row - kBuiltInShortcuts;
-    // A run shorter than the rows (edited by hand since the load) has nothing to lose there.
-    for (const char* prefix : {kShortcutNamePrefix, kShortcutUrlPrefix}) {
-      TIniArray run(files_, ini_path_, kUrlShortcutSection, prefix);
-      if (entry < run.Count()) run.Delete(entry);
-    }
-    list_.Remove(row);
+    rows.push_back(row);
+    entries.push_back(row - kBuiltInShortcuts);
   }
+  OpenList().Delete(entries);
+  for (int row : rows) list_.Remove(row);
 }
 
 ShortcutFocus UrlShortcutPage::ShortcutAddClick(const std::string& name, const std::string& url) {
-  if (name.empty()) {
+  const TIniPairs::Refused refused = TIniPairs::Check(name, url);
+  if (refused == TIniPairs::Refused::First) {
     boxes_.Show(kEnterNameText, kEnterCaption, BoxButtons::Ok, BoxIcon::Error);
     return ShortcutFocus::Name;
   }
-  if (url.empty()) {
+  if (refused == TIniPairs::Refused::Second) {
     boxes_.Show(kEnterUrlText, kEnterCaption, BoxButtons::Ok, BoxIcon::Error);
     return ShortcutFocus::Url;
   }
+  TIniPairs list = OpenList();
   // Both runs as long as the stored rows: the new pair is the next row. Otherwise (the file was
-  // edited by hand) the new entries pair with other rows, which are loaded again to show the
-  // file's pairs.
-  const int stored = list_.size() - kBuiltInShortcuts;
-  bool in_step;
-  {
-    TIniArray names(files_, ini_path_, kUrlShortcutSection, kShortcutNamePrefix);
-    in_step = names.Count() == stored;
-    names.Add(name);
-  }
-  {
-    TIniArray urls(files_, ini_path_, kUrlShortcutSection, kShortcutUrlPrefix);
-    in_step = in_step && urls.Count() == stored;
-    urls.Add(url);
-  }
+  // edited by hand) the list is loaded again to show the file's pairs.
+  const size_t stored = static_cast<size_t>(list_.size() - kBuiltInShortcuts);
+  const bool in_step = list.Firsts().size() == stored && list.Seconds().size() == stored;
+  const int index = list.Add(name, url);
   if (in_step)
-    list_.Append({std::to_string(list_.size() + 1 - kBuiltInShortcuts), name, url});
+    list_.Append({std::to_string(list_.size() + 1 - kBuiltInShortcuts), list.Firsts()[index],
+                  list.Seconds()[index]});
   else
     TabSheet10Show();
   boxes_.Show(kAddedText, kAddedCaption, BoxButtons::Ok, BoxIcon::Information);

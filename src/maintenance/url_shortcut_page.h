@@ -5,6 +5,7 @@
 // short names, "v" addresses).
 #include <string>
 
+#include "lists/ini_pairs.h"
 #include "maintenance/check_list.h"
 #include "platform/files.h"
 #include "platform/message_boxes.h"
@@ -32,13 +33,16 @@ class UrlShortcutPage {
   void TabSheet10Show();
   // The user ticked or unticked a row's box.
   void SetTicked(int row, bool ticked) { list_.SetTicked(row, ticked); }
-  // Confirms, then deletes the ticked stored rows from the bottom up (ticks on the built-in
-  // rows are ignored). The other rows keep their numbers until the next load.
+  // Confirms, then deletes the ticked stored rows, from the file in one write (ticks on the
+  // built-in rows are ignored). The other rows keep their numbers until the next load.
   void ShortcutDelClick();
-  // Checks the two edits' texts, appends the pair to the file and a numbered row.
+  // Checks the two edits' texts (one that would read back empty counts as empty), appends the
+  // pair to the file in one write and a numbered row.
   ShortcutFocus ShortcutAddClick(const std::string& name, const std::string& url);
 
  private:
+  TIniPairs OpenList() const;
+
   FileSystem& files_;
   MessageBoxes& boxes_;
   std::string ini_path_;

@@ -42,14 +42,26 @@ TEST_F(UrlShortcutPageTest, LoadShowsTheBuiltInRowsThenTheNumberedEntries) {
   EXPECT_EQ(page.UrlShortcut().size(), 2);
 }
 
+// An edit that is empty, or would read back empty (blanks, ""), is refused: an address of
+// blanks would end the address run, and the next shortcut's address would go to this name.
 TEST_F(UrlShortcutPageTest, AddRefusesEmptyEditsAndAppendsAnyOtherPair) {
   files.SetFile(kIni, "[UrlShortcut]\r\ns0=a\r\nv0=http://a/\r\ns1=b\r\nv1=http://b/\r\n");
   page.TabSheet10Show();
-  EXPECT_EQ(page.ShortcutAddClick("", "http://x/"), ShortcutFocus::Name);
-  EXPECT_EQ(boxes.shown.back().text, "请输入快捷名称");
-  EXPECT_EQ(page.ShortcutAddClick("x", ""), ShortcutFocus::Url);
-  EXPECT_EQ(boxes.shown.back().text, "请输入访问网址");
-  EXPECT_EQ(boxes.shown.back().icon, BoxIcon::Error);
+  const struct {
+    const char *name, *url;
+    ShortcutFocus focus;
+    const char* text;
+  } refused[] = {
+      {"", "http://x/", ShortcutFocus::Name, "请输入快捷名称"},
+      {"\"\"", "http://x/", ShortcutFocus::Name, "请输入快捷名称"},
+      {"x", "", ShortcutFocus::Url, "请输入访问网址"},
+      {"x", " ", ShortcutFocus::Url, "请输入访问网址"},
+  };
+  for (const auto& r : refused) {
+    EXPECT_EQ(page.ShortcutAddClick(r.name, r.url), r.focus);
+    EXPECT_EQ(boxes.shown.back().text, r.text);
+    EXPECT_EQ(boxes.shown.back().icon, BoxIcon::Error);
+  }
   EXPECT_EQ(page.ShortcutAddClick("tavrosel", "http://x/"), ShortcutFocus::None);
   EXPECT_EQ(page.ShortcutAddClick("新浪9", "新浪"), ShortcutFocus::None);
   EXPECT_EQ(Run("s"), (Items{"a", "b", "tavrosel", "新浪9"}));
@@ -57,6 +69,9 @@ TEST_F(UrlShortcutPageTest, AddRefusesEmptyEditsAndAppendsAnyOtherPair) {
   EXPECT_EQ(Column(kShortcutNumber), (Items{"", "", "1", "2", "3", "4"}));
   EXPECT_EQ(boxes.shown.back().text, "新的快捷网址已添加。");
   EXPECT_EQ(boxes.shown.back().caption, "已添加");
+  page.TabSheet10Show();
+  EXPECT_EQ(Column(kShortcutUrl), (Items{MakerHomePage(), MakerHomePage(), "http://a/",
+                                         "http://b/", "http://x/", "新浪"}));
 }
 
 TEST_F(UrlShortcutPageTest, DeleteRemovesTickedStoredRowsFromTheBottomWithoutReloading) {

@@ -13,6 +13,8 @@ bool AllDigits(const std::string& s) {
   return true;
 }
 
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
 }  // namespace
 
 size_t FileNameStart(const std::string& path) {
@@ -20,11 +22,40 @@ size_t FileNameStart(const std::string& path) {
   for (size_t i = 0; i < path.size(); ++i) {
     if (IsLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
       ++i;
-    } else if (path[i] == '\\' || path[i] == '/') {
+    } else if (IsSeparator(path[i])) {
       start = i + 1;
     }
   }
   return start;
+}
+
+std::vector<std::string> FolderChain(const std::string& path) {
+  // Where each separator stands (a trail byte of a double-byte character is none).
+  std::vector<size_t> cuts;
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (IsLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
+      ++i;
+    } else if (IsSeparator(path[i])) {
+      cuts.push_back(i);
+    }
+  }
+  cuts.push_back(path.size());
+  // A share's first two names, "\\server\share", are one root; so is a drive "C:".
+  size_t skip = 0;
+  if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]))
+    skip = 4;
+  else if (path.size() >= 2 && path[1] == ':')
+    skip = 1;
+  std::vector<std::string> chain;
+  size_t start = 0;
+  for (size_t n = 0; n < cuts.size(); ++n) {
+    const size_t cut = cuts[n];
+    const bool empty_name = cut == start;
+    start = cut + 1;
+    if (n < skip || empty_name) continue;
+    chain.push_back(path.substr(0, cut));
+  }
+  return chain;
 }
 
 std::string ReplaceTemporaryName(const std::string& path, unsigned long process_id,

@@ -3,6 +3,7 @@
 // code page; names do not depend on case and "/" and "\" separate alike.
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace orv {
 
@@ -19,7 +20,15 @@ class FileSystem {
   // Removes what replaces of path that were cut off (the process ended part-way) left beside
   // it: the files named as ReplaceTemporaryName names them, and no other file.
   virtual void RemoveReplaceLeftovers(const std::string& path) = 0;
+  // Makes the folder with every missing folder above it. True when the folder exists
+  // afterwards; false when it could not be made (a file of that name in the way, no rights).
+  virtual bool MakeFolder(const std::string& path) = 0;
 };
+
+// The folders a full path passes through, from the top down, the path itself last: "C:\a\b"
+// gives "C:\a" and "C:\a\b". A drive ("C:") or a share ("\\server\share") is no folder to make;
+// a trailing separator is left out.
+std::vector<std::string> FolderChain(const std::string& path);
 
 // Where the file name of a full path starts: after its last "\" or "/" (a trail byte of a
 // double-byte character that equals one of them is no separator).

@@ -46,6 +46,22 @@ TEST_F(FilesConformance, ReplaceLeavesNoTailOfALongerOldFile) {
   EXPECT_EQ(Read(path), "");
 }
 
+TEST_F(FilesConformance, MakeFolderMakesEveryMissingFolderAboveIt) {
+  const std::string folder = fixture_->PathOf("made\\below\\新建");
+  ASSERT_TRUE(files().MakeFolder(folder + "\\"));
+  EXPECT_TRUE(files().MakeFolder(folder)) << "an existing folder";
+  ASSERT_TRUE(files().WriteFileAtomically(folder + "\\report.txt", "x"));
+  EXPECT_EQ(Read(folder + "\\report.txt"), "x");
+}
+
+TEST_F(FilesConformance, MakeFolderFailsWhereAFileStands) {
+  const std::string file = fixture_->PathOf("occupied");
+  ASSERT_TRUE(files().WriteFileAtomically(file, "x"));
+  EXPECT_FALSE(files().MakeFolder(file));
+  EXPECT_FALSE(files().MakeFolder(file + "\\below"));
+  EXPECT_EQ(Read(file), "x");
+}
+
 TEST_F(FilesConformance, LargeFileRoundTrips) {
   const std::string path = fixture_->PathOf("big.ini");
   std::string bytes;

@@ -1,7 +1,9 @@
 #include "platform/registry.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "base/ansi.h"
 #include "base/errors.h"
 
 namespace orv {
@@ -15,6 +17,44 @@ std::string NormalizeKeyPath(const std::string& path) {
   }
   if (!out.empty() && out.back() == '\\') out.pop_back();
   return out;
+}
+
+StoredPlace StoredPlaceOf(RegRoot root, const std::string& path, bool two_views, RegView view) {
+  StoredPlace place{root == RegRoot::CurrentUser ? RegRoot::CurrentUser : RegRoot::LocalMachine,
+                    NormalizeKeyPath(path)};
+  if (root == RegRoot::ClassesRoot)
+    place.path = place.path.empty() ? "SOFTWARE\\Classes" : "SOFTWARE\\Classes\\" + place.path;
+  if (!two_views || view != RegView::Bits32 || place.root != RegRoot::LocalMachine) return place;
+  // The names of the path, each with the position where it starts.
+  std::vector<std::pair<size_t, std::string>> names;
+  for (size_t start = 0; start <= place.path.size() && names.size() < 3;) {
+    const size_t end = std::min(place.path.find('\\', start), place.path.size());
+    names.emplace_back(start, place.path.substr(start, end - start));
+    start = end + 1;
+  }
+  auto is = [&](size_t i, const char* name) {
+    return i < names.size() && AnsiEqualsNoCase(names[i].second, name);
+  };
+  if (!is(0, "SOFTWARE") || is(1, "WOW6432Node")) return place;
+  size_t insert_at = 1;
+  if (is(1, "Classes")) {
+    bool redirected = false;
+    for (const char* key : {"CLSID", "Interface", "DirectShow", "Media Type", "MediaFoundation"})
+      redirected = redirected || is(2, key);
+    if (!redirected) return place;
+    insert_at = 2;
+  }
+  if (insert_at >= names.size())
+    place.path += "\\WOW6432Node";  // the 32-bit view's SOFTWARE key itself
+  else
+    place.path.insert(names[insert_at].first, "WOW6432Node\\");
+  return place;
+}
+
+StoredPlace StoredPlaceOf(const Registry& registry, RegRoot root, const std::string& path,
+                          RegView view) {
+  return StoredPlaceOf(root, path, registry.HasTwoViews(),
+                       view == RegView::Own ? registry.OwnView() : view);
 }
 
 std::vector<RegView> ExistingViews(const Registry& registry) {

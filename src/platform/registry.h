@@ -84,6 +84,21 @@ std::vector<RegView> ExistingViews(const Registry& registry);
 // The view that is not the program's own, on a machine with two views.
 RegView OtherView(const Registry& registry);
 
+// Where a key is stored, named as the 64-bit view (and the Registry Editor of 64-bit Windows)
+// names it: HKEY_CLASSES_ROOT is HKEY_LOCAL_MACHINE\SOFTWARE\Classes, and on a machine with two
+// views the 32-bit view of HKEY_LOCAL_MACHINE\SOFTWARE\X is SOFTWARE\WOW6432Node\X, of the class
+// keys with a view of their own (CLSID, Interface, DirectShow, Media Type, MediaFoundation)
+// SOFTWARE\Classes\WOW6432Node\<key>\...; SOFTWARE\Classes itself and HKEY_CURRENT_USER are one
+// for both views. root is CurrentUser or LocalMachine; path is normalised.
+struct StoredPlace {
+  RegRoot root;
+  std::string path;
+};
+StoredPlace StoredPlaceOf(RegRoot root, const std::string& path, bool two_views, RegView view);
+// The same for a view of this machine (Own is the program's own view).
+StoredPlace StoredPlaceOf(const Registry& registry, RegRoot root, const std::string& path,
+                          RegView view);
+
 // The path without leading, trailing or doubled backslashes (\A\\B\ gives A\B). An empty
 // result names the root itself.
 std::string NormalizeKeyPath(const std::string& path);

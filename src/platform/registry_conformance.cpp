@@ -410,6 +410,21 @@ TEST_F(RegistryConformance, ReadOnlyKeyOpensOnlyForReading) {
   // tests assert that.
 }
 
+// Reading asks for no more rights than reading needs: a key that grants only the queries and the
+// listing is read like any other.
+TEST_F(RegistryConformance, AKeyGrantingOnlyQueriesAndListingIsRead) {
+  CreateTyped("Narrow\\Below").WriteString("v", "below");
+  CreateTyped("Narrow").WriteString("v", "1");
+  ASSERT_TRUE(bed_->MakeQueryOnly(Path("Narrow")));
+  EXPECT_TRUE(reg().KeyExists(kRoot, Path("Narrow")));
+  RegKey reader = RegKey::Open(reg(), kRoot, Path("Narrow"), false, RegAccess::Read);
+  ASSERT_TRUE(reader);
+  EXPECT_EQ(reader.ReadString("v"), "1");
+  EXPECT_EQ(reader.ValueNames(), std::vector<std::string>{"v"});
+  EXPECT_EQ(reader.SubKeyNames(), std::vector<std::string>{"Below"});
+  EXPECT_EQ(reg().OpenKey(kRoot, Path("Narrow"), false), nullptr);
+}
+
 // ---- views ----
 
 // Each machine the test bed plays: the names come from the test executable.

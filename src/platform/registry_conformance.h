@@ -19,6 +19,9 @@ class RegistryTestBed {
   // Makes an existing key below the scratch key readable by everybody and changeable by nobody,
   // as HKEY_LOCAL_MACHINE is for a user without administrator rights. False when it could not.
   virtual bool MakeReadOnly(const std::string& path) = 0;
+  // Leaves everybody only the rights to query the key's values and list its sub-keys, without
+  // the rest of the read rights (some protection tools set such rights). False when it could not.
+  virtual bool MakeQueryOnly(const std::string& path) = 0;
   // A path below HKEY_LOCAL_MACHINE\SOFTWARE and a name below HKEY_CLASSES_ROOT\CLSID that belong
   // to this test bed alone: missing in every view when the test starts, deleted in every view
   // when the test bed goes.

@@ -12,6 +12,8 @@ enum class ShowCommand { Hide = 0, Normal = 1, Restore = 9 };
 class Shell {
  public:
   virtual ~Shell() = default;
+  // file may hold environment references ("%windir%\Sysnative\regsvr32.exe"): they are
+  // expanded before the program is started.
   virtual void Execute(const std::string& operation, const std::string& file,
                        const std::string& parameters, ShowCommand show) = 0;
 };

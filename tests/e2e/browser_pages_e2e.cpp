@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "registry_backups.h"
 #include "remote_controls.h"
 
 namespace e2e {
@@ -213,6 +214,19 @@ TEST_F(BrowserPagesE2e, ImmuniseAListedControlInBothRegistryViewsAndRemoveIt) {
   EXPECT_TRUE(ShotHasColour(list, RGB(202, 253, 225))) << "no light green row";
   EXPECT_TRUE(ShotHasColour(list, RGB(255, 0, 0))) << "no red text";
 
+  // A value beside the flags in one view: removing immunity takes the whole key, and its backup
+  // brings back each view's key as it was.
+  HKEY alternate;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, KillBitKey(clsid).c_str(), 0, nullptr, 0,
+                            KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &alternate, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(alternate, "AlternateCLSID", 0, REG_SZ,
+                 reinterpret_cast<const BYTE*>("{00000000-0000-0000-0000-000000000001}"), 39);
+  RegCloseKey(alternate);
+  std::vector<std::string> stored;
+  for (REGSAM view : kViews) stored.push_back(StoredTree(HKEY_LOCAL_MACHINE, KillBitKey(clsid), view));
+  EXPECT_NE(stored[0], stored[1]);
+  const std::vector<std::string> backups = BackupFiles();
   Click(page, "取消免疫");
   Answer("取消免疫", "已取消免疫项目：1", IDOK);
   for (REGSAM view : kViews) {
@@ -222,6 +236,12 @@ TEST_F(BrowserPagesE2e, ImmuniseAListedControlInBothRegistryViewsAndRemoveIt) {
               ERROR_SUCCESS)
         << "the key is left in view " << view;
   }
+  const std::vector<std::string> added = NewBackups(backups);
+  ASSERT_EQ(added.size(), 1u) << "no backup in " << BackupFolder();
+  EXPECT_EQ(added[0].substr(added[0].size() - 10), " antiX.reg");
+  ASSERT_TRUE(ImportRegFile(added[0])) << added[0];
+  for (size_t v = 0; v < 2; ++v)
+    EXPECT_EQ(StoredTree(HKEY_LOCAL_MACHINE, KillBitKey(clsid), kViews[v]), stored[v]) << "view " << v;
   DeleteKillBit(clsid);
 }
 

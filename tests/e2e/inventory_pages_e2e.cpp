@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "registry_backups.h"
 #include "remote_controls.h"
 
 namespace e2e {
@@ -56,6 +57,29 @@ bool Put(HKEY root, const std::string& path, const char* name, DWORD type = REG_
   RegCloseKey(key);
   return ok;
 }
+// A value of any type with these bytes (texts in the ANSI code page, with their terminator).
+bool PutBytes(HKEY root, const std::string& path, const char* name, DWORD type,
+              const std::string& bytes, REGSAM view = 0) {
+  HKEY key;
+  if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    return false;
+  const bool ok = RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                                 static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return ok;
+}
+// One value of every type the registry knows into a key: a backup must bring each back as it was.
+bool PutEveryType(HKEY root, const std::string& path, REGSAM view = 0) {
+  using namespace std::string_literals;
+  return PutBytes(root, path, "text 乗\\\"q\"", REG_SZ, "C:\\乗\\\"页面\".htm\0"s, view) &&
+         PutBytes(root, path, "flags", REG_DWORD, "\x78\x56\x34\x12"s, view) &&
+         PutBytes(root, path, "bytes", REG_BINARY, std::string(100, '\xa5') + "\0\x01"s, view) &&
+         PutBytes(root, path, "expand", REG_EXPAND_SZ, "%windir%\\中文\0"s, view) &&
+         PutBytes(root, path, "multi", REG_MULTI_SZ, "a\0中文\0\0"s, view) &&
+         PutBytes(root, path, "qword", REG_QWORD, "\x01\0\0\0\0\0\0\x80"s, view) &&
+         PutBytes(root, path, "none", REG_NONE, "x"s, view);
+}
 // Whether the key (name nullptr) or the value exists.
 bool Exists(HKEY root, const std::string& path, const char* name = nullptr, REGSAM view = 0) {
   HKEY key;
@@ -94,6 +118,14 @@ void RemoveTestEntries() {
   }
 }
 
+// A key (value nullptr) or a value the page's action takes away, and its backup brings back.
+struct Watched {
+  HKEY root;
+  std::string path;
+  const char* value;
+  REGSAM view;
+};
+
 struct PageCase {
   int tree_entry;
   const char* sheet;    // the sheet's caption
@@ -108,6 +140,7 @@ struct PageCase {
   int rows_after;
   std::function<bool()> acted;     // the action's effect is in the registry
   std::function<bool()> put_more;  // one more entry
+  std::vector<Watched> watched;
 };
 
 const std::vector<PageCase>& Cases() {
@@ -115,7 +148,8 @@ const std::vector<PageCase>& Cases() {
       {5, "menu", "menu.txt", "删除", "确认删除", nullptr, nullptr,
        [] {
          return Put(kUser, kMenuExt + "OrvanelTest | 菜单", "", REG_SZ, "C:\\Test Pages\\页面.htm") &&
-                Put(kUser, kMenuExt + "OrvanelTest2\\Inner", nullptr);
+                PutEveryType(kUser, kMenuExt + "OrvanelTest2") &&
+                PutEveryType(kUser, kMenuExt + "OrvanelTest2\\Inner");
        },
        [](const std::string& folder) {  // with the program's own two entries
          return "1. OrvanelTest | 菜单 | C:\\Test Pages\\页面.htm\r\n2. OrvanelTest2 | \r\n"
@@ -123,11 +157,13 @@ const std::vector<PageCase>& Cases() {
                 "GetCurrent.htm\r\n";
        },
        {1}, 3, [] { return !Exists(kUser, kMenuExt + "OrvanelTest2"); },
-       [] { return Put(kUser, kMenuExt + "OrvanelTest3", nullptr); }},
+       [] { return Put(kUser, kMenuExt + "OrvanelTest3", nullptr); },
+       {{kUser, kMenuExt + "OrvanelTest2", nullptr, 0}}},
       {6, "toolbar", "toolbar.txt", "删除", "确认删除", "已完成", "TestToolbar.dll",
        [] {
          return Put(kMachine, kButtons + kButtonId, "ButtonText", REG_SZ, "测试按钮") &&
                 Put(kMachine, kButtons + kButtonId, "Exec", REG_SZ, "C:\\测试\\b.exe") &&
+                PutEveryType(kMachine, kButtons + kButtonId + "\\More") &&
                 Put(kMachine, kToolbars, kToolbarId.c_str(), REG_SZ, "测试工具栏");
        },
        [](const std::string&) {
@@ -140,7 +176,10 @@ const std::vector<PageCase>& Cases() {
                 !Exists(kMachine, kToolbars, kToolbarId.c_str()) &&
                 !Exists(kMachine, kClasses + kToolbarId);  // unregistered
        },
-       [] { return Put(kMachine, kToolbars, kToolbarId.c_str(), REG_BINARY); }},
+       [] { return Put(kMachine, kToolbars, kToolbarId.c_str(), REG_BINARY); },
+       {{kMachine, kButtons + kButtonId, nullptr, 0},
+        {kMachine, kToolbars, kToolbarId.c_str(), 0},
+        {kMachine, kClasses + kToolbarId, nullptr, 0}}},
       {7, "bho", "ExtentProgram.txt", "卸载", "确认卸载", "已完成", "TestHelper.dll",
        [] {
          return Put(kMachine, kHelpers + kHelperId, nullptr) &&
@@ -155,7 +194,8 @@ const std::vector<PageCase>& Cases() {
          return !Exists(kMachine, kClasses + kHelperId) && Exists(kMachine, kHelpers + kHelperId) &&
                 Exists(kUser, kHooks, kDefaultHook.c_str());
        },
-       [] { return Put(kMachine, kHelpers + kToolbarId, nullptr); }},
+       [] { return Put(kMachine, kHelpers + kToolbarId, nullptr); },
+       {{kMachine, kHelpers + kHelperId, nullptr, 0}, {kMachine, kClasses + kHelperId, nullptr, 0}}},
       {8, "autorun", "AutoStart.txt", "删除", "确认删除", "已完成", nullptr,
        [] {
          return Put(kMachine, kRun, "OrvanelTest64", REG_SZ, "C:\\64.exe", kOtherView) &&
@@ -163,21 +203,22 @@ const std::vector<PageCase>& Cases() {
                 Put(kUser, kRun, "OrvanelTest", REG_SZ, "C:\\u.exe") &&
                 Put(kUser, kRunOnce, "展开", REG_EXPAND_SZ, "%windir%\\o.exe");
        },
-       [](const std::string& folder) {
+       [](const std::string& folder) {  // the other view's rows after all of the own view's
          const std::string machine = "HKEY_LOCAL_MACHINE\\", user = " | HKEY_CURRENT_USER\\";
          return "1. TavroselOrvanel | " + folder + "Orvanel.exe | " + machine + kRun +
-                "\r\n2. OrvanelTest64 | C:\\64.exe | " + kOtherMark + machine + kRun +
-                "\r\n3. OrvanelTest | C:\\m.exe /a | b | " + machine + kRunOnce +
-                "\r\n4. OrvanelTest | C:\\u.exe" + user + kRun + "\r\n5. 展开 | %windir%\\o.exe" +
-                user + kRunOnce + "\r\n";
+                "\r\n2. OrvanelTest | C:\\m.exe /a | b | " + machine + kRunOnce +
+                "\r\n3. OrvanelTest | C:\\u.exe" + user + kRun + "\r\n4. 展开 | %windir%\\o.exe" +
+                user + kRunOnce + "\r\n5. OrvanelTest64 | C:\\64.exe | " + kOtherMark + machine +
+                kRun + "\r\n";
        },
-       {1, 3}, 3,
+       {2, 4}, 3,
        [] {
          return !Exists(kUser, kRun, "OrvanelTest") &&
                 !Exists(kMachine, kRun, "OrvanelTest64", kOtherView) &&
                 Exists(kMachine, kRunOnce, "OrvanelTest");
        },
-       [] { return Put(kUser, kRun, "OrvanelTest2"); }},
+       [] { return Put(kUser, kRun, "OrvanelTest2"); },
+       {{kUser, kRun, "OrvanelTest", 0}, {kMachine, kRun, "OrvanelTest64", kOtherView}}},
   };
   return cases;
 }
@@ -288,7 +329,29 @@ TEST_P(InventoryPagesE2e, ListsExportsAndRemovesTheTestsEntries) {
   EXPECT_TRUE(WaitUntil([] { return !ProcessesNamed("notepad.exe").empty(); }, kTimeoutMs))
       << "Notepad did not start";
 
+  // A report the program folder refuses (here a read-only file; in a session without elevation
+  // the whole folder) goes to the user's folder, and Notepad opens that one.
+  const std::string user_report = UserFolder() + page().report;
+  DeleteFileA(user_report.c_str());
+  SetFileAttributesA(report.c_str(), FILE_ATTRIBUTE_READONLY);
+  const size_t editors = ProcessesNamed("notepad.exe").size();
+  Press("导出");
+  Answer("已导出", IDOK, "文件生成在：" + user_report);
+  SetFileAttributesA(report.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_TRUE(ReadFileBytes(user_report, &bytes));
+  EXPECT_EQ(bytes, expected);
+  EXPECT_TRUE(WaitUntil([&] { return ProcessesNamed("notepad.exe").size() > editors; },
+                        kTimeoutMs))
+      << "Notepad did not start for the user's copy";
+  DeleteFileA(user_report.c_str());
+
   // The ticked rows go; the list is rebuilt before the result box comes.
+  std::vector<std::string> stored;
+  for (const Watched& w : page().watched) {
+    stored.push_back(StoredTree(w.root, w.path, w.view, w.value));
+    ASSERT_NE(stored.back(), "(none)") << w.path;
+  }
+  const std::vector<std::string> backups = BackupFiles();
   for (int row : page().ticks) ASSERT_TRUE(TickListViewRow(list_, row)) << row;
   Press(page().action);
   Answer(page().confirm, IDYES);
@@ -303,12 +366,26 @@ TEST_P(InventoryPagesE2e, ListsExportsAndRemovesTheTestsEntries) {
   EXPECT_TRUE(WaitForRows(page().rows_after));
   EXPECT_TRUE(WaitUntil(page().acted, kTimeoutMs)) << "the registry did not change as asked";
 
+  // The backup, written before anything went.
+  const std::vector<std::string> added = NewBackups(backups);
+  ASSERT_EQ(added.size(), 1u) << "no backup in " << BackupFolder();
+  const std::string name = std::string(" ") + page().sheet + ".reg";
+  EXPECT_EQ(added[0].substr(added[0].size() - name.size()), name);
+
   // Shown again from the tray with the page current, the page reads the registry again.
   PostMessageA(main_, WM_COMMAND, kCmdHide, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(main_); }, kTimeoutMs));
   ASSERT_TRUE(page().put_more());
   ShowFromTray();
   EXPECT_TRUE(WaitForRows(page().rows_after + 1));
+
+  // Restored by the Registry Editor, every key and value of the backup is back as it was
+  // stored, in its view.
+  ASSERT_TRUE(ImportRegFile(added[0])) << added[0];
+  for (size_t i = 0; i < stored.size(); ++i) {
+    const Watched& w = page().watched[i];
+    EXPECT_EQ(StoredTree(w.root, w.path, w.view, w.value), stored[i]) << w.path;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, InventoryPagesE2e, ::testing::Range(0, 4),

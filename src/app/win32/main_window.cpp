@@ -1,9 +1,11 @@
 #include "app/win32/main_window.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include "app/win32/page_views.h"
 #include "app/win32/resource.h"
+#include "maintenance/user_folder.h"
 #include "popup_blocker/ad_messages.h"
 #include "shell/error_display.h"
 #include "shell/tray_menu.h"
@@ -55,6 +57,15 @@ constexpr RECT kSheetRect{kSheetMargin, kSheetMargin,
                           kPageRect.right - kPageRect.left - kSheetMargin,
                           kPageRect.bottom - kPageRect.top - kSheetMargin};
 
+// The user's own folder below the local application data folder ("" when Windows does not say
+// where that is); it is made only when something is written there.
+std::string UserFolder() {
+  char folder[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
+    return std::string();
+  return std::string(folder) + "\\" + kUserFolderName;
+}
+
 void Place(HWND window, const RECT& rect96, int dpi) {
   const RECT r = win32::ScaleRect(rect96, dpi);
   MoveWindow(window, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
@@ -71,7 +82,7 @@ MainWindow::MainWindow(HINSTANCE instance, Registry& registry, Clock& clock,
              [this](POINT at) { OpenTrayMenu(at); }}),
       app_(AppServices{registry, files_, shell_, boxes_, clock, timers_, tray_, sound_, browsers_,
                        mouse_hook_, *this, connectivity_, http_},
-           exe_path),
+           exe_path, UserFolder()),
       form_(app_.form()) {
   FormHooks& hooks = form_.hooks();
   hooks.set_up_window = [this] { SetUpWindow(); };

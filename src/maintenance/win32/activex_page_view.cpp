@@ -78,14 +78,6 @@ void ActiveXPageView::Refresh() {
   list_.Sync(page_.mainlist(), /*suspend_redraw=*/true);
 }
 
-namespace {
-std::string TextOf(HWND edit) {
-  std::string text(GetWindowTextLengthA(edit) + 1, '\0');
-  text.resize(GetWindowTextA(edit, &text[0], static_cast<int>(text.size())));
-  return text;
-}
-}  // namespace
-
 void ActiveXPageView::OnCommand(HWND, int id, int code) {
   if (code != BN_CLICKED) return;
   AddFocus focus = AddFocus::None;

@@ -11,16 +11,30 @@ void ControlHints::Attach(HWND owner) {
                          nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
-void ControlHints::Add(HWND control, const char* text) {
-  if (!tip_ || !control) return;
+namespace {
+TTTOOLINFOA ToolOf(HWND owner, HWND control, char* text) {
   TTTOOLINFOA tool{};
   // The version 5 size: the program runs with either common-controls version.
   tool.cbSize = TTTOOLINFOA_V2_SIZE;
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = owner_;
+  tool.hwnd = owner;
   tool.uId = reinterpret_cast<UINT_PTR>(control);
-  tool.lpszText = const_cast<char*>(text);
+  tool.lpszText = text;
+  return tool;
+}
+}  // namespace
+
+void ControlHints::Add(HWND control, const char* text) {
+  if (!tip_ || !control || !text) return;
+  TTTOOLINFOA tool = ToolOf(owner_, control, const_cast<char*>(text));
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   SendMessageA(tip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+std::string ControlHints::Of(HWND control) const {
+  char text[256] = {};
+  TTTOOLINFOA tool = ToolOf(owner_, control, text);
+  if (tip_) SendMessageA(tip_, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool));
+  return text;
 }
 
 }  // namespace orv::win32

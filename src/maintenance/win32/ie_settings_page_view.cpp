@@ -25,12 +25,6 @@ enum ControlId : int {
   kIdCancel,
 };
 
-std::string TextOf(HWND edit) {
-  std::string text(GetWindowTextLengthA(edit) + 1, '\0');
-  text.resize(GetWindowTextA(edit, &text[0], static_cast<int>(text.size())));
-  return text;
-}
-
 // A character typed into an edit (printable, Backspace, control combinations such as Ctrl+V)
 // arrives as WM_CHAR; the page hears of it once the edit has taken it.
 LRESULT CALLBACK CharProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,

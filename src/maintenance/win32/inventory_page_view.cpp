@@ -41,44 +41,17 @@ InventoryPageView::InventoryPageView(const PageContext& context, InventoryPage& 
   refresh_ = CreateButton(layout.refresh.caption, ButtonRect(0), handle(), kIdRefresh);
   action_ = CreateButton(layout.action.caption, ButtonRect(1), handle(), kIdAction);
   export_ = CreateButton(layout.export_list.caption, ButtonRect(2), handle(), kIdExport);
-  tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle(),
-                             nullptr, GetModuleHandleA(nullptr), nullptr);
-  AddHint(refresh_, layout.refresh.hint);
-  AddHint(action_, layout.action.hint);
-  AddHint(export_, layout.export_list.hint);
+  hints_.Attach(handle());
+  hints_.Add(refresh_, layout.refresh.hint);
+  hints_.Add(action_, layout.action.hint);
+  hints_.Add(export_, layout.export_list.hint);
   ApplyFont();
   // A rebuild that a dialog follows (the action's result, an error) shows its rows first.
   page_.SetRowsChanged([this] { Refresh(); });
   Refresh();
 }
 
-InventoryPageView::~InventoryPageView() {
-  page_.SetRowsChanged(nullptr);
-  if (tooltip_) DestroyWindow(tooltip_);
-}
-
-void InventoryPageView::AddHint(HWND control, const char* text) {
-  if (!tooltip_ || !control) return;
-  TTTOOLINFOA tool{};
-  tool.cbSize = TTTOOLINFOA_V2_SIZE;  // comctl32 5, without a manifest, refuses larger
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = handle();
-  tool.uId = reinterpret_cast<UINT_PTR>(control);
-  tool.lpszText = const_cast<char*>(text);
-  SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-std::string InventoryPageView::HintOf(HWND button) const {
-  char text[256] = {};
-  TTTOOLINFOA tool{};
-  tool.cbSize = TTTOOLINFOA_V2_SIZE;  // comctl32 5, without a manifest, refuses larger
-  tool.hwnd = handle();
-  tool.uId = reinterpret_cast<UINT_PTR>(button);
-  tool.lpszText = text;
-  SendMessageA(tooltip_, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool));
-  return text;
-}
+InventoryPageView::~InventoryPageView() { page_.SetRowsChanged(nullptr); }
 
 void InventoryPageView::Refresh() {
   if (!alive()) return;

@@ -6,6 +6,7 @@
 
 #include "maintenance/inventory_page.h"
 #include "maintenance/win32/check_list_view.h"
+#include "maintenance/win32/control_hints.h"
 #include "shell/win32/page_view.h"
 
 namespace orv::win32 {
@@ -23,12 +24,11 @@ class InventoryPageView : public PageView {
   HWND action_button() const { return action_; }
   HWND export_button() const { return export_; }
   // The hint shown for a button (its tool tip), "" when it has none.
-  std::string HintOf(HWND button) const;
+  std::string HintOf(HWND button) const { return hints_.Of(button); }
 
  private:
   void OnCommand(HWND control, int id, int code) override;
   LRESULT OnNotify(const NMHDR& header) override;
-  void AddHint(HWND control, const char* text);
   void FitLastColumn();
 
   InventoryPage& page_;
@@ -36,7 +36,7 @@ class InventoryPageView : public PageView {
   HWND refresh_ = nullptr;
   HWND action_ = nullptr;
   HWND export_ = nullptr;
-  HWND tooltip_ = nullptr;
+  ControlHints hints_;
 };
 
 }  // namespace orv::win32

@@ -37,7 +37,8 @@ TEST(InventoryPageViewTest, LaysOutTheListAndThreeButtonsWithTheirHints) {
   Win32FileSystem files;
   RecordingShell shell;
   ScriptedMessageBoxes boxes;
-  ToolbarPage page({registry, files, shell, boxes}, "C:\\");
+  FixedClock clock;
+  ToolbarPage page({registry, files, shell, boxes, clock}, "C:\\", "C:\\");
   PageContext context;
   context.sheet = sheet;
   {

@@ -20,12 +20,6 @@ constexpr RECT kNoteRect{206, kNameTop + kLabelDrop, 409, kNameTop + kLabelDrop 
 constexpr RECT kUrlEditRect{kEditLeft, kUrlTop, 318, kUrlTop + kEditHeight};
 constexpr RECT kAddRect{329, kUrlTop - 1, 409, kUrlTop - 1 + 25};
 
-std::string TextOf(HWND edit) {
-  std::string text(GetWindowTextLengthA(edit) + 1, '\0');
-  text.resize(GetWindowTextA(edit, &text[0], static_cast<int>(text.size())));
-  return text;
-}
-
 }  // namespace
 
 UrlShortcutPageView::UrlShortcutPageView(const PageContext& context, UrlShortcutPage& page)

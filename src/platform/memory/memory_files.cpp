@@ -111,4 +111,23 @@ void MemoryFileSystem::SetReadOnly(const std::string& path, bool read_only) {
   if (it != files_.end()) it->second.read_only = read_only;
 }
 
+bool MemoryFileSystem::MakeFolder(const std::string& path) {
+  ++write_calls_;
+  if (write_fault_.Hit()) return false;
+  const std::vector<std::string> chain = FolderChain(Normalize(path));
+  for (const std::string& folder : chain) {
+    if (files_.count(folder)) return false;  // a file of that name is in the way
+    // A folder that is not there yet is made in its parent, which the user must be allowed to write.
+    if (!folders_.count(folder) && !MayWriteIn(folder)) return false;
+  }
+  folders_.insert(chain.begin(), chain.end());
+  return true;
+}
+
+bool MemoryFileSystem::FolderExists(const std::string& path) const {
+  std::string key = Normalize(path);
+  while (!key.empty() && key.back() == '\\') key.pop_back();
+  return folders_.count(key) != 0;
+}
+
 }  // namespace orv

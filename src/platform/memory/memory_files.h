@@ -4,6 +4,7 @@
 // user may not write. A test can make the Nth read or replace fail (once, or from then on) to
 // walk every failure point of an operation.
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ class MemoryFileSystem : public FileSystem {
   bool WriteFileAtomically(const std::string& path, const std::string& bytes) override;
   // The in-memory replace leaves nothing behind, but files put there by a test are removed.
   void RemoveReplaceLeftovers(const std::string& path) override;
+  // Counts as a write (it can be made to fail). Files may be put in folders never made.
+  bool MakeFolder(const std::string& path) override;
 
   // Test helpers: put, look at and remove files without counting as calls.
   void SetFile(const std::string& path, const std::string& bytes);
@@ -27,6 +30,8 @@ class MemoryFileSystem : public FileSystem {
   std::string FileBytes(const std::string& path) const;
   bool RemoveFile(const std::string& path);
   void SetReadOnly(const std::string& path, bool read_only);
+  // Whether MakeFolder made the folder (or one below it).
+  bool FolderExists(const std::string& path) const;
 
   // Rights on a folder and everything below it (the nearest rule wins), as its access list
   // grants them to the user: in a ReadOnly folder no file can be made or replaced (Windows
@@ -66,6 +71,7 @@ class MemoryFileSystem : public FileSystem {
 
   std::map<std::string, Entry> files_;
   std::vector<std::pair<std::string, FolderRule>> folder_rules_;  // folder with "\" -> rule
+  std::set<std::string> folders_;
   Fault read_fault_, write_fault_;
   int read_calls_ = 0;
   int write_calls_ = 0;

@@ -86,13 +86,6 @@ constexpr char kSoftware[] = "SOFTWARE";
 constexpr char kClasses[] = "Classes";
 constexpr char kWow64Node[] = "WOW6432Node";
 
-// The keys below SOFTWARE\Classes that have a 32-bit view of their own.
-bool IsRedirectedClassKey(const std::string& name) {
-  for (const char* k : {"CLSID", "Interface", "DirectShow", "Media Type", "MediaFoundation"})
-    if (SameName(name, k)) return true;
-  return false;
-}
-
 }  // namespace
 
 std::u16string RegistryNameKey(const std::string& name) {
@@ -211,23 +204,8 @@ MemoryRegistry::~MemoryRegistry() = default;
 
 MemoryRegistry::Place MemoryRegistry::Map(RegRoot root, const std::string& path,
                                           RegView view) const {
-  Place p;
-  p.machine = root != RegRoot::CurrentUser;
-  if (root == RegRoot::ClassesRoot) p.parts = {kSoftware, kClasses};
-  for (auto& part : SplitPath(path)) p.parts.push_back(part);
-  if (view == RegView::Own) view = OwnView();
-  if (!HasTwoViews() || view != RegView::Bits32 || !p.machine || p.parts.empty() ||
-      !SameName(p.parts[0], kSoftware))
-    return p;
-  auto& parts = p.parts;
-  if (parts.size() >= 2 && SameName(parts[1], kWow64Node)) return p;
-  if (parts.size() >= 2 && SameName(parts[1], kClasses)) {
-    if (parts.size() >= 3 && IsRedirectedClassKey(parts[2]))
-      parts.insert(parts.begin() + 2, kWow64Node);
-    return p;
-  }
-  parts.insert(parts.begin() + 1, kWow64Node);
-  return p;
+  const StoredPlace stored = StoredPlaceOf(*this, root, path, view);
+  return Place{stored.root == RegRoot::LocalMachine, SplitPath(stored.path)};
 }
 
 bool MemoryRegistry::CountWrite() {

@@ -27,6 +27,8 @@ class MemoryRegistryTestBed : public RegistryTestBed {
     reg_.SetAccess(RegRoot::CurrentUser, path, MemoryRegistry::Rule::ReadOnly);
     return true;
   }
+  // Rights are not modelled bit by bit: reading works, writing does not.
+  bool MakeQueryOnly(const std::string& path) override { return MakeReadOnly(path); }
   const std::string& machine_scratch() const override { return machine_scratch_; }
   const std::string& class_scratch() const override { return class_scratch_; }
 

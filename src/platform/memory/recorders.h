@@ -2,6 +2,7 @@
 // Recording stand-ins for the platform services that only act outward: they keep what the
 // logic asked for, so tests can check it. The message-box stand-in answers from a script.
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -41,10 +42,13 @@ class ScriptedMessageBoxes : public MessageBoxes {
   // Answers given in order; when the script runs out, Ok boxes answer Ok and Yes/No boxes No.
   std::deque<BoxAnswer> script;
   std::vector<BoxCall> shown;
+  // What other messages do while a box is open (a modal box runs the message loop), if set.
+  std::function<void(const BoxCall&)> while_open;
 
   BoxAnswer Show(const std::string& text, const std::string& caption, BoxButtons buttons,
                  BoxIcon icon) override {
     shown.push_back({text, caption, buttons, icon});
+    if (while_open) while_open(shown.back());
     if (!script.empty()) {
       BoxAnswer a = script.front();
       script.pop_front();

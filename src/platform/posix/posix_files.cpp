@@ -104,4 +104,14 @@ void PosixFileSystem::RemoveReplaceLeftovers(const std::string& path) {
   closedir(dir);
 }
 
+bool PosixFileSystem::MakeFolder(const std::string& path) {
+  for (const std::string& folder : FolderChain(path)) {
+    const std::string local = Local(folder);
+    if (mkdir(local.c_str(), 0755) == 0) continue;
+    struct stat st;
+    if (errno != EEXIST || stat(local.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  }
+  return true;
+}
+
 }  // namespace orv

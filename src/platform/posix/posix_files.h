@@ -23,6 +23,7 @@ class PosixFileSystem : public FileSystem {
   bool ReadFile(const std::string& path, std::string* bytes) override;
   bool WriteFileAtomically(const std::string& path, const std::string& bytes) override;
   void RemoveReplaceLeftovers(const std::string& path) override;
+  bool MakeFolder(const std::string& path) override;
 
   // The POSIX path a Windows path names.
   std::string Local(const std::string& path) const;

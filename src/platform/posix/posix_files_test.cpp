@@ -85,6 +85,19 @@ TEST_F(PosixFilesTest, ReadsWritesAndRefusesToReplaceAReadOnlyFile) {
   EXPECT_TRUE(Leftovers().empty());
 }
 
+TEST_F(PosixFilesTest, MakesFoldersAndRefusesWhereAFileStands) {
+  const std::string folder = "C:\\Users\\u\\AppData\\Local\\Tavrosel\\Orvanel\\backup";
+  ASSERT_TRUE(files_->MakeFolder(folder));
+  EXPECT_TRUE(files_->MakeFolder(folder + "\\"));
+  EXPECT_TRUE(files_->WriteFileAtomically(folder + "\\a.reg", "REGEDIT4"));
+  EXPECT_FALSE(files_->MakeFolder(folder + "\\a.reg\\below"));
+  chmod(files_->Local("C:\\Users").c_str(), 0555);
+  if (geteuid() != 0) {  // root may write anywhere
+    EXPECT_FALSE(files_->MakeFolder("C:\\Users\\other"));
+  }
+  chmod(files_->Local("C:\\Users").c_str(), 0755);
+}
+
 TEST_F(PosixFilesTest, AProcessKilledDuringALargeSaveLeavesTheOldListOrTheNewOne) {
   const std::vector<std::string> old_list = List("old", 10000);
   const std::vector<std::string> new_list = List("new", 40000);

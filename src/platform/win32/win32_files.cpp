@@ -132,4 +132,16 @@ bool Win32FileSystem::WriteFileAtomically(const std::string& path, const std::st
   return true;
 }
 
+bool Win32FileSystem::MakeFolder(const std::string& path) {
+  for (const std::string& folder : FolderChain(path)) {
+    if (CreateDirectoryA(folder.c_str(), nullptr)) continue;
+    // An existing folder is fine (also one the user may not make, such as the profile's own);
+    // anything else there, or no right to look, is not.
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+      return false;
+  }
+  return true;
+}
+
 }  // namespace orv

@@ -16,6 +16,7 @@ class Win32FileSystem : public FileSystem {
   bool ReadFile(const std::string& path, std::string* bytes) override;
   bool WriteFileAtomically(const std::string& path, const std::string& bytes) override;
   void RemoveReplaceLeftovers(const std::string& path) override;
+  bool MakeFolder(const std::string& path) override;
 };
 
 }  // namespace orv

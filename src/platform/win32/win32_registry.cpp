@@ -6,8 +6,18 @@ namespace orv {
 
 namespace {
 
-// Rights enough to tell that a key is there and readable.
-constexpr REGSAM kProbeAccess = STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
+// Opens path below parent for reading. KEY_READ also asks for READ_CONTROL and KEY_NOTIFY,
+// which some keys' rights withhold: reading needs only the queries and the listing, or one.
+LONG OpenForReading(HKEY parent, const std::string& path, REGSAM view, ScopedHkey* key) {
+  static const REGSAM kRights[] = {KEY_READ, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS,
+                                   KEY_ENUMERATE_SUB_KEYS, KEY_QUERY_VALUE};
+  LONG rc = ERROR_ACCESS_DENIED;
+  for (REGSAM rights : kRights) {
+    rc = RegOpenKeyExA(parent, path.c_str(), 0, rights | view, key->receive());
+    if (rc != ERROR_ACCESS_DENIED) break;
+  }
+  return rc;
+}
 
 bool IsPredefined(HKEY h) {
   return h == HKEY_CLASSES_ROOT || h == HKEY_CURRENT_USER || h == HKEY_LOCAL_MACHINE ||
@@ -22,7 +32,7 @@ bool CanOpen(HKEY parent, const std::string& path, REGSAM view) {
   std::string p = NormalizeKeyPath(path);
   if (p.empty()) return false;
   ScopedHkey key;
-  return RegOpenKeyExA(parent, p.c_str(), 0, kProbeAccess | view, key.receive()) == ERROR_SUCCESS;
+  return OpenForReading(parent, p, view, &key) == ERROR_SUCCESS;
 }
 
 // Calls enumerate(index, buffer, length) until ERROR_NO_MORE_ITEMS, growing the buffer when
@@ -58,7 +68,7 @@ LONG DeleteTreeInView(HKEY root, const std::string& path, REGSAM view) {
   std::vector<std::string> children;
   {
     ScopedHkey key;
-    LONG rc = RegOpenKeyExA(root, path.c_str(), 0, kProbeAccess | view, key.receive());
+    LONG rc = OpenForReading(root, path, view, &key);
     if (rc != ERROR_SUCCESS) return rc;
     children = SubKeysOf(key.get());
   }
@@ -174,11 +184,14 @@ std::unique_ptr<RegistryKey> Win32Registry::OpenKey(RegRoot root, const std::str
   const REGSAM sam = (access == RegAccess::Full ? KEY_ALL_ACCESS : KEY_READ) | ViewFlag(view);
   ScopedHkey key;
   LONG rc;
-  if (create && !p.empty())
+  if (create && !p.empty()) {
     rc = RegCreateKeyExA(RootHandle(root), p.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, sam,
                          nullptr, key.receive(), nullptr);
-  else
+  } else if (access == RegAccess::Read) {
+    rc = OpenForReading(RootHandle(root), p, ViewFlag(view), &key);
+  } else {
     rc = RegOpenKeyExA(RootHandle(root), p.c_str(), 0, sam, key.receive());
+  }
   if (rc != ERROR_SUCCESS) return nullptr;
   return std::make_unique<Win32RegistryKey>(std::move(key), ViewFlag(view));
 }

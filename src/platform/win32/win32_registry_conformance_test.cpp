@@ -19,6 +19,8 @@ namespace {
 constexpr char kTestParent[] = "Software\\Tavrosel\\OrvanelTest";
 // Everyone may read; administrators and the system may only read and change the rights.
 constexpr char kReadOnlySddl[] = "D:P(A;;KR;;;WD)(A;;RCWD;;;BA)(A;;RCWD;;;SY)";
+// Everyone may only query values (0x1) and list sub-keys (0x8): no READ_CONTROL, no KEY_NOTIFY.
+constexpr char kQueryOnlySddl[] = "D:P(A;;0x9;;;WD)(A;;WD;;;BA)(A;;WD;;;SY)";
 
 class Win32RegistryTestBed : public RegistryTestBed {
  public:
@@ -51,7 +53,12 @@ class Win32RegistryTestBed : public RegistryTestBed {
   const std::string& machine_scratch() const override { return machine_scratch_; }
   const std::string& class_scratch() const override { return class_scratch_; }
 
-  bool MakeReadOnly(const std::string& path) override {
+  bool MakeReadOnly(const std::string& path) override { return SetRights(path, kReadOnlySddl); }
+  bool MakeQueryOnly(const std::string& path) override { return SetRights(path, kQueryOnlySddl); }
+
+ private:
+  // Replaces the key's rights, keeping the original ones to give back at the end.
+  bool SetRights(const std::string& path, const char* sddl) {
     ScopedHkey key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, READ_CONTROL | WRITE_DAC,
                       key.receive()) != ERROR_SUCCESS)
@@ -63,8 +70,7 @@ class Win32RegistryTestBed : public RegistryTestBed {
                                        &size) != ERROR_SUCCESS)
       return false;
     PSECURITY_DESCRIPTOR sd = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kReadOnlySddl, SDDL_REVISION_1, &sd,
-                                                              nullptr))
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd, nullptr))
       return false;
     LONG rc = RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, sd);
     LocalFree(sd);
@@ -73,7 +79,6 @@ class Win32RegistryTestBed : public RegistryTestBed {
     return true;
   }
 
- private:
   // The test's machine keys in both views, and their parents when no other test bed has some.
   void RemoveMachineKeys() {
     for (RegView view : {RegView::Bits64, RegView::Bits32}) {

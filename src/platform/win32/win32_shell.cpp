@@ -19,8 +19,15 @@ int ShowWindowCommand(ShowCommand show) {
 
 void Win32Shell::Execute(const std::string& operation, const std::string& file,
                          const std::string& parameters, ShowCommand show) {
+  // ShellExecute does not expand environment references in the program's name itself.
+  std::string program = file;
+  if (file.find('%') != std::string::npos) {
+    char expanded[MAX_PATH * 2];
+    const DWORD length = ExpandEnvironmentStringsA(file.c_str(), expanded, sizeof expanded);
+    if (length > 0 && length <= sizeof expanded) program = expanded;
+  }
   // The result is deliberately not examined: started programs report their own failures.
-  ShellExecuteA(owner_, operation.c_str(), file.c_str(),
+  ShellExecuteA(owner_, operation.c_str(), program.c_str(),
                 parameters.empty() ? nullptr : parameters.c_str(), nullptr,
                 ShowWindowCommand(show));
 }

@@ -31,6 +31,12 @@ BOOL CALLBACK SetFontOnChild(HWND child, LPARAM font) {
 
 }  // namespace
 
+std::string TextOf(HWND window) {
+  std::string text(GetWindowTextLengthA(window) + 1, '\0');
+  text.resize(GetWindowTextA(window, &text[0], static_cast<int>(text.size())));
+  return text;
+}
+
 PageView::PageView(const PageContext& context)
     : sheet_(context.sheet),
       font_(context.font),

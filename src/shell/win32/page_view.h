@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "shell/dpi_scaling.h"
@@ -22,6 +23,9 @@ struct PageContext {
   int dpi = 96;
   EventRunner run;
 };
+
+// A window's text (an edit's contents), however long.
+std::string TextOf(HWND window);
 
 class PageView {
  public:
