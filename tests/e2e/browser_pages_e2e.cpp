@@ -17,8 +17,6 @@ namespace e2e {
 namespace {
 
 constexpr DWORD kTimeoutMs = 20000;
-constexpr UINT kTrayCallback = WM_APP + 1;
-constexpr WPARAM kTrayIconId = 1;
 constexpr int kActiveXPage = 3, kIESettingsPage = 4, kUrlShortcutPage = 9;
 
 const char kKillBitRoot[] = "SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\{";
@@ -113,10 +111,7 @@ class BrowserPagesE2e : public ::testing::Test {
   }
   // Selects tree entry `index` and returns the container of that page's controls.
   HWND ShowPage(int index, const char* sheet_caption) {
-    HWND tree = FindWindowExA(main_, nullptr, WC_TREEVIEWA, nullptr);
-    LPARAM item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
-    for (int i = 0; i < index && item; ++i) item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item);
-    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, item);
+    ChooseTreeEntry(main_, index);
     Sync();
     HWND sheet = FindDescendant(main_, "TTabSheet", nullptr, sheet_caption);
     EXPECT_TRUE(sheet && IsWindowVisible(sheet)) << sheet_caption << " is not shown";

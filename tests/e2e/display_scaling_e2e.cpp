@@ -178,11 +178,7 @@ class DisplayScaling : public ::testing::TestWithParam<int> {
   int Scaled(int length96) const { return MulDiv(length96, dpi_, 96); }
   // Shows the page of tree entry `index` (0 to 9).
   void ShowPage(int index) {
-    HWND tree = FindWindowExA(main_, nullptr, WC_TREEVIEWA, nullptr);
-    LPARAM item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
-    for (int i = 0; i < index && item; ++i)
-      item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item);
-    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, item);
+    ChooseTreeEntry(main_, index);
     Sync();
   }
   void SaveShot(const std::string& name) {

@@ -14,6 +14,9 @@ extern const char kOrvanelClass[];    // "TOrvanelForm"
 extern const char kOrvanelCaption[];  // "岚澄欧凡诺 V1.2" (code page 936 bytes)
 extern const char kSettingsKey[];     // HKCU "Software\Tavrosel\Orvanel"
 extern const char kStartedProperty[]; // window property: the start-up sequence has run
+// The tray icon's callback message to the main window, and the icon's id (its wParam).
+constexpr UINT kTrayCallback = WM_APP + 1;
+constexpr WPARAM kTrayIconId = 1;
 
 // Polls `done` every 20 ms until it holds or `timeout_ms` passes; returns its last answer.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms);

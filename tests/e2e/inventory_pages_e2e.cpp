@@ -22,8 +22,7 @@ namespace e2e {
 namespace {
 
 constexpr DWORD kTimeoutMs = 20000;
-constexpr UINT kTrayCallback = WM_APP + 1;
-constexpr WPARAM kTrayIconId = 1, kCmdHide = 103;
+constexpr WPARAM kCmdHide = 103;
 const HKEY kUser = HKEY_CURRENT_USER, kMachine = HKEY_LOCAL_MACHINE;
 
 const std::string kMenuExt = "Software\\Microsoft\\Internet Explorer\\MenuExt\\";
@@ -264,12 +263,7 @@ class InventoryPagesE2e : public ::testing::TestWithParam<int> {
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main_) != FALSE; }, kTimeoutMs));
   }
   void ChoosePage() {
-    HWND tree = FindWindowExA(main_, nullptr, WC_TREEVIEWA, nullptr);
-    LPARAM item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
-    for (int i = 0; i < page().tree_entry && item; ++i)
-      item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item);
-    ASSERT_NE(item, 0);
-    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, item);
+    ASSERT_TRUE(ChooseTreeEntry(main_, page().tree_entry));
     HWND host = FindWindowExA(main_, nullptr, "TPageControl", nullptr);
     sheet_ = FindWindowExA(host, nullptr, "TTabSheet", page().sheet);
     list_ = FindDescendant(sheet_, WC_LISTVIEWA, nullptr, nullptr);

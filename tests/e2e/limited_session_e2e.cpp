@@ -13,6 +13,7 @@
 #include <string>
 
 #include "harness.h"
+#include "registry_backups.h"
 #include "remote_controls.h"
 
 namespace e2e {
@@ -110,6 +111,29 @@ TEST(LimitedSession, ListsAreSavedInConfAndStartUpGoesToTheUsersRunKey) {
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(apply); }, kTimeoutMs));
   for (HWND w : FindTopLevelWindows("#32770", program.id()))
     EXPECT_FALSE(IsWindowVisible(w)) << "a box: " << MessageBoxText(w);
+
+  // The start-up page's export: the program folder refuses it, so it lands in the user's own
+  // folder, and Notepad opens that file.
+  const std::string report = UserFolder() + "AutoStart.txt";
+  DeleteFileA(report.c_str());
+  const size_t editors = ProcessesNamed("notepad.exe").size();
+  PostMessageA(main, kTrayCallback, kTrayIconId, WM_LBUTTONUP);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, kTimeoutMs));
+  ASSERT_TRUE(ChooseTreeEntry(main, 8));
+  HWND autorun = FindDescendant(main, "TTabSheet", nullptr, "autorun");
+  HWND export_button = autorun ? FindDescendant(autorun, "Button", nullptr, "导出") : nullptr;
+  ASSERT_NE(export_button, nullptr);
+  ClickButton(export_button);
+  HWND box = WaitForMessageBox(program.id(), "已导出", kTimeoutMs);
+  ASSERT_NE(box, nullptr) << "no box 已导出";
+  EXPECT_EQ(MessageBoxText(box), "文件生成在：" + report);
+  AnswerMessageBox(box, IDOK);
+  std::string bytes;
+  EXPECT_TRUE(ReadFileBytes(report, &bytes));
+  EXPECT_NE(bytes.find("TavroselOrvanel"), std::string::npos) << bytes;
+  EXPECT_FALSE(ReadFileBytes(folder + "AutoStart.txt", &bytes));
+  EXPECT_TRUE(WaitUntil([&] { return ProcessesNamed("notepad.exe").size() > editors; }, kTimeoutMs))
+      << "Notepad did not start";
 
   PostMessageA(main, WM_CLOSE, 0, 0);
   DWORD code = 12345;

@@ -19,8 +19,6 @@ constexpr DWORD kTimeoutMs = 20000;
 
 // The program's tray icon: its callback message and id (what the shell sends for mouse events on
 // the icon), and the tray menu's command ids.
-constexpr UINT kTrayCallback = WM_APP + 1;
-constexpr WPARAM kTrayIconId = 1;
 constexpr WPARAM kCmdHide = 103, kCmdDisp = 104, kCmdExit = 105;
 
 // The two context-menu keys the program writes at start and removes when it closes.
@@ -209,10 +207,7 @@ TEST_F(MainWindowE2e, TreeEntrySevenShowsTabSheet8) {
   HWND tree = FindWindowExA(main_, nullptr, WC_TREEVIEWA, nullptr);
   ASSERT_NE(tree, nullptr);
   EXPECT_EQ(SendMessageA(tree, TVM_GETCOUNT, 0, 0), 10);
-  LPARAM item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
-  for (int i = 0; i < 7 && item; ++i) item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item);
-  ASSERT_NE(item, 0);
-  SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, item);
+  ASSERT_TRUE(ChooseTreeEntry(main_, 7));
   Sync();
   HWND sheet = VisibleSheet(main_);
   ASSERT_NE(sheet, nullptr);

@@ -29,8 +29,8 @@ HWND WaitForAnyMainWindow(DWORD timeout_ms) {
 }
 
 // What the shell sends the window for clicks on its tray icon.
-constexpr UINT kTrayCallback = WM_APP + 1;
-constexpr WPARAM kTrayIconId = 1;
+using e2e::kTrayCallback;
+using e2e::kTrayIconId;
 
 int Show(DWORD timeout_ms) {
   HWND hwnd = WaitForAnyMainWindow(timeout_ms);

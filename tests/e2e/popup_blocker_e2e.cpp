@@ -22,8 +22,6 @@ constexpr DWORD kTimeoutMs = 20000;
 
 constexpr UINT kAdAddUrl = 0x501, kAdScan = 0x502;
 // The tray icon's callback message and id, and the command of 显示窗口.
-constexpr UINT kTrayCallback = WM_APP + 1;
-constexpr WPARAM kTrayIconId = 1;
 constexpr WPARAM kCmdDisp = 104;
 
 const char kSection[] = "POPUPAD";

@@ -74,6 +74,13 @@ void AnswerMessageBox(HWND box, int button_id) {
                reinterpret_cast<LPARAM>(GetDlgItem(box, button_id)));
 }
 
+bool ChooseTreeEntry(HWND main, int index) {
+  HWND tree = FindWindowExA(main, nullptr, WC_TREEVIEWA, nullptr);
+  LPARAM item = tree ? SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0) : 0;
+  for (int i = 0; i < index && item; ++i) item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item);
+  return item && SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, item);
+}
+
 void ClickButton(HWND button) {
   PostMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
                reinterpret_cast<LPARAM>(button));

@@ -22,6 +22,9 @@ void AnswerMessageBox(HWND box, int button_id);
 // Sends WM_DPICHANGED as the system does when a window moves to a screen of `dpi`, with the
 // suggested rectangle in the program's memory; false when it could not be sent.
 bool SendDpiChanged(HWND window, int dpi, const RECT& suggested);
+// Selects entry `index` (0 to 9) of the main window's navigation tree, as a click does; false
+// when there is no such entry.
+bool ChooseTreeEntry(HWND main, int index);
 // Presses a push button of the program: BN_CLICKED to its parent, as a click sends.
 void ClickButton(HWND button);
 // Presses 增加 on the ad page's black-list sheet of the main window and waits until the list
