@@ -43,6 +43,16 @@ inline constexpr SiblingLibrary kDarrowinLibrary{"Darrowin.dll",
 inline constexpr char kClassIdKeyPath[] = "CLSID";
 inline constexpr char kRegSvr32[] = "RegSvr32.exe";
 
+// The installer's mark, written where the program of its bitness reads HKEY_LOCAL_MACHINE: the
+// installer (elevated) registered both libraries machine-wide and unregisters them when it
+// uninstalls. A REG_DWORD that is not 0.
+inline constexpr RegRoot kInstallerMarkRoot = RegRoot::LocalMachine;
+inline constexpr char kInstallerMarkKey[] = "Software\\Tavrosel\\Orvanel";
+inline constexpr char kInstallerMarkValue[] = "LibrariesRegistered";
+
+// Whether the installer's mark is there (a value of another type counts as no mark).
+bool InstallerRegisteredLibraries(Registry& registry);
+
 // The start-up value holds the executable's full path, without quotes or arguments.
 void WriteStartupValue(Registry& registry, const std::string& exe_path);
 void DeleteStartupValue(Registry& registry);
@@ -62,7 +72,9 @@ std::string UnregisterParameters(const SiblingLibrary& library, const std::strin
 // AllowIEMenu is on and its class identifier is missing. Raises RegistryError when AllowIEMenu
 // is missing or not a number.
 void RegisterSiblingLibraries(Registry& registry, Shell& shell, const std::string& program_folder);
-// Unregisters each library whose class identifier exists.
+// Unregisters each library whose class identifier exists, unless the installer registered them
+// (InstallerRegisteredLibraries): an elevated run must never leave later runs, which cannot
+// register them again, without the browser side.
 void UnregisterSiblingLibraries(Registry& registry, Shell& shell,
                                 const std::string& program_folder);
 
