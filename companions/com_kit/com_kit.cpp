@@ -29,6 +29,7 @@ class ClassFactory final : public IClassFactory {
     if (out == nullptr) return E_POINTER;
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
       *out = static_cast<IClassFactory*>(this);
+      AddRef();
       return S_OK;
     }
     *out = nullptr;

@@ -136,7 +136,12 @@ void BlockingEngine::AddUrlToBlackList(unsigned long long wparam) {
   }
   if (from_mailbox) {
     RegKey key = settings::OpenKey(services_.registry);
-    if (key) address = key.ReadString(settings::kLastAddUrl);
+    if (key) {
+      address = key.ReadString(settings::kLastAddUrl);
+      // Taken out at once, so that a second message without a new address adds it no second
+      // time; a sender writes its next address only after its message.
+      key.DeleteValue(settings::kLastAddUrl);
+    }
   }
   // An entry that reads back empty would hide every entry after it in the black list's run.
   if (!ReadsBackEmpty(address)) {
@@ -147,11 +152,6 @@ void BlockingEngine::AddUrlToBlackList(unsigned long long wparam) {
     page_.blacklist.Append(address);
     ShowBalloon(services_.tray, kAddedBalloonTitle, ShortenText(address, kBalloonTextWidth),
                 BalloonIcon::Info);
-  }
-  // Handled: a second message without a new address adds it no second time.
-  if (from_mailbox) {
-    RegKey key = settings::OpenKey(services_.registry);
-    if (key) key.DeleteValue(settings::kLastAddUrl);
   }
 }
 

@@ -670,6 +670,46 @@ TEST_F(CompanionsE2e, AShortNameTypedIntoTheBrowserGoesToItsAddress) {
   }
 }
 
+// COM unloads a library when DllCanUnloadNow says so: never while a client holds its class
+// factory (with or without LockServer) or one of its objects.
+TEST_F(CompanionsE2e, ALibraryStaysLoadedWhileItsFactoryOrAnObjectIsHeld) {
+  for (const CompanionLibrary* library : {&SelmontLibrary(), &DarrowinLibrary()}) {
+    SCOPED_TRACE(library->file_name);
+    HMODULE module = LoadLibraryA((folder_ + library->file_name).c_str());
+    ASSERT_NE(module, nullptr);
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
+    auto get_class_object = reinterpret_cast<GetClassObject>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+    auto can_unload = reinterpret_cast<CanUnloadNow>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+    ASSERT_TRUE(get_class_object && can_unload);
+    CLSID clsid;
+    ASSERT_EQ(CLSIDFromString(Wide(library->class_id).data(), &clsid), S_OK);
+    auto factory = [&] {
+      IClassFactory* f = nullptr;
+      EXPECT_EQ(get_class_object(clsid, IID_IClassFactory, reinterpret_cast<void**>(&f)), S_OK);
+      return f;
+    };
+    EXPECT_EQ(can_unload(), S_OK);
+    IClassFactory* held = factory();
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(can_unload(), S_FALSE) << "unloadable while its factory is held";
+    EXPECT_EQ(held->LockServer(TRUE), S_OK);
+    held->Release();
+    EXPECT_EQ(can_unload(), S_FALSE) << "unloadable while locked";
+    held = factory();
+    EXPECT_EQ(held->LockServer(FALSE), S_OK);
+    IUnknown* object = nullptr;
+    ASSERT_EQ(held->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&object)), S_OK);
+    held->Release();
+    EXPECT_EQ(can_unload(), S_FALSE) << "unloadable while an object lives";
+    object->Release();
+    EXPECT_EQ(can_unload(), S_OK);
+    FreeLibrary(module);
+  }
+}
+
 TEST_F(CompanionsE2e, TheContextMenuObjectAddsOnlyForTheProgramsOwnPages) {
   StartProgram();
   const int entries = RunLength("ad");
@@ -758,8 +798,10 @@ TEST_F(CompanionsE2e, AnAddressHandedOverByAnotherProcessIsAddedOnce) {
     EXPECT_FALSE(hand_over(kCopyDataAddUrl, refused)) << refused.substr(0, 40);
   }
   EXPECT_FALSE(hand_over(kCopyDataAddUrl + 9, "http://other-tag.example/"));
-  // Taken once, added once: a message after it that carries nothing adds nothing.
-  ASSERT_TRUE(PostMessageA(main_, 0x501, 0, 0));
+  // Taken once, added once: a message after it that carries nothing adds nothing (sent, so that
+  // it is handled before the mailbox is written).
+  DWORD_PTR ignored = 0;
+  ASSERT_NE(SendMessageTimeoutA(main_, 0x501, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &ignored), 0);
   ASSERT_TRUE(WriteSettingString("LastAddUrl", "http://marker.example/"));
   ASSERT_TRUE(PostMessageA(main_, 0x501, 0, 0));
   EXPECT_TRUE(WaitForLastEntry("http://marker.example/"));
