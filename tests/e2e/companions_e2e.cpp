@@ -210,25 +210,35 @@ class FakeBrowser final : public IWebBrowser2,
 
 #undef NOT_HERE
 
-// A page's document as a scripted object reaches it: only IDispatch, with the property "URL".
-class FakeDocument final : public IDispatch {
+// A test-owned object with one interface besides IUnknown; never deleted through its count.
+template <class I>
+class OneInterface : public I {
  public:
-  explicit FakeDocument(std::wstring url) : url(std::move(url)) {}
-  std::wstring url;
+  explicit OneInterface(const IID& iid) : iid_(iid) {}
   LONG refs = 1;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch)) {
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, iid_)) {
       *out = nullptr;
       return E_NOINTERFACE;
     }
-    *out = static_cast<IDispatch*>(this);
+    *out = static_cast<I*>(this);
     AddRef();
     return S_OK;
   }
-  // Owned by the test; never deleted through it.
   ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
   ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+
+ private:
+  IID iid_;
+};
+
+// A page's document as a scripted object reaches it: only IDispatch, with the property "URL".
+class FakeDocument final : public OneInterface<IDispatch> {
+ public:
+  explicit FakeDocument(std::wstring url) : OneInterface(IID_IDispatch), url(std::move(url)) {}
+  std::wstring url;
+
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     *count = 0;
     return S_OK;
@@ -256,23 +266,12 @@ class FakeDocument final : public IDispatch {
 
 // The site the browser's script engine gives an object it creates: a service provider that
 // answers with the document of the page whose script created it.
-class FakeScriptSite final : public IServiceProvider {
+class FakeScriptSite final : public OneInterface<IServiceProvider> {
  public:
-  explicit FakeScriptSite(FakeDocument* document) : document(document) {}
+  explicit FakeScriptSite(FakeDocument* document)
+      : OneInterface(kIidServiceProvider), document(document) {}
   FakeDocument* document;
-  LONG refs = 1;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, kIidServiceProvider)) {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    *out = static_cast<IServiceProvider*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
   HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID riid, void** out) override {
     *out = nullptr;
     if (!IsEqualGUID(service, kSidContainerDispatch)) return E_NOINTERFACE;
@@ -326,19 +325,26 @@ void DocumentComplete(FakeBrowser& browser, IDispatch* frame) {
   VariantClear(&url);
 }
 // True when the helper object cancelled the navigation.
-bool BeforeNavigate2(FakeBrowser& browser, IDispatch* frame, const wchar_t* address) {
+// A page's navigation sends its headers (a link: "Referer: ...").
+bool BeforeNavigate2(FakeBrowser& browser, IDispatch* frame, const wchar_t* address,
+                     const wchar_t* sent_headers = nullptr) {
   VARIANT url = Empty(), flags = Empty(), target = Empty(), post = Empty(), headers = Empty();
   url.vt = VT_BSTR;
   url.bstrVal = SysAllocString(address);
+  if (sent_headers) {
+    headers.vt = VT_BSTR;
+    headers.bstrVal = SysAllocString(sent_headers);
+  }
   VARIANT_BOOL cancel = VARIANT_FALSE;
   browser.Raise(DISPID_BEFORENAVIGATE2, {Dispatch(frame), ByRef(&url), ByRef(&flags),
                                          ByRef(&target), ByRef(&post), ByRef(&headers),
                                          BoolRef(&cancel)});
   VariantClear(&url);
+  VariantClear(&headers);
   return cancel == VARIANT_TRUE;
 }
 
-// True when the helper object cancelled the new window.
+// True when the helper object cancelled the new window (address nullptr: none given).
 bool NewWindow3(FakeBrowser& browser, const wchar_t* address) {
   IDispatch* created = nullptr;
   VARIANT_BOOL cancel = VARIANT_FALSE;
@@ -348,8 +354,10 @@ bool NewWindow3(FakeBrowser& browser, const wchar_t* address) {
   flags.vt = VT_I4;
   context.vt = VT_BSTR;
   context.bstrVal = SysAllocString(L"http://www.example.org/opener.html");
-  url.vt = VT_BSTR;
-  url.bstrVal = SysAllocString(address);
+  if (address) {
+    url.vt = VT_BSTR;
+    url.bstrVal = SysAllocString(address);
+  }
   browser.Raise(DISPID_NEWWINDOW3, {slot, BoolRef(&cancel), flags, context, url});
   VariantClear(&context);
   VariantClear(&url);
@@ -579,13 +587,7 @@ TEST_F(CompanionsE2e, TheHelperObjectAsksForAScanOnlyWhenItShould) {
     if (event == "new window") {
       NewWindow2(browser_);
     } else if (event == "new window 3") {
-      IDispatch* created = nullptr;
-      VARIANT_BOOL cancel = VARIANT_FALSE;
-      VARIANT slot = Empty(), flags = Empty(), context = Empty(), url = Empty();
-      slot.vt = VT_BYREF | VT_DISPATCH;
-      slot.ppdispVal = &created;
-      flags.vt = VT_I4;
-      browser_.Raise(DISPID_NEWWINDOW3, {slot, BoolRef(&cancel), flags, context, url});
+      EXPECT_FALSE(NewWindow3(browser_, nullptr));
     } else {
       DocumentComplete(browser_, event == "top document" ? static_cast<IWebBrowser2*>(&browser_)
                                                          : static_cast<IWebBrowser2*>(&frame));
@@ -636,6 +638,8 @@ TEST_F(CompanionsE2e, AShortNameTypedIntoTheBrowserGoesToItsAddress) {
   ASSERT_TRUE(FileExists(shortcuts)) << "conf\\urlShortcut.ini is not delivered";
   ASSERT_TRUE(WriteIniValue(shortcuts, "UrlShortcut", "s0", "OrvTest"));
   ASSERT_TRUE(WriteIniValue(shortcuts, "UrlShortcut", "v0", "www.example.org/orvanel"));
+  ASSERT_TRUE(WriteIniValue(shortcuts, "UrlShortcut", "s1", "OrvFile"));
+  ASSERT_TRUE(WriteIniValue(shortcuts, "UrlShortcut", "v1", "file:///C:/windows/win.ini"));
   StartProgram();  // writes the program folder into the settings
   SiteHelperObject();
   FakeBrowser frame;
@@ -644,18 +648,22 @@ TEST_F(CompanionsE2e, AShortNameTypedIntoTheBrowserGoesToItsAddress) {
     const wchar_t* typed;
     bool in_frame;
     std::wstring target;  // empty: goes on unchanged
+    const wchar_t* headers;
   } cases[] = {
-      {L"http://orvtest/", false, L"http://www.example.org/orvanel"},
-      {L"http://TV/", false, home},
-      {L"http://tavrosel/", false, home},
-      {L"http://nosuchname/", false, L""},
-      {L"http://www.example.org/", false, L""},
-      {L"http://orvtest/", true, L""},  // only the address bar's navigation is redirected
+      {L"http://orvtest/", false, L"http://www.example.org/orvanel", nullptr},
+      {L"http://TV/", false, home, nullptr},
+      {L"http://tavrosel/", false, home, nullptr},
+      {L"http://nosuchname/", false, L"", nullptr},
+      {L"http://www.example.org/", false, L"", nullptr},
+      {L"http://orvtest/", true, L"", nullptr},  // only the address bar's navigation is redirected
+      {L"http://orvtest/", false, L"", L"Referer: http://www.example.com/\r\n"},  // a page's link
+      {L"http://orvfile/", false, L"", nullptr},  // a local file is not followed
   };
   for (const auto& c : cases) {
     browser_.navigations.clear();
     const bool cancelled = BeforeNavigate2(
-        browser_, c.in_frame ? static_cast<IWebBrowser2*>(&frame) : &browser_, c.typed);
+        browser_, c.in_frame ? static_cast<IWebBrowser2*>(&frame) : &browser_, c.typed,
+        c.headers);
     PumpMessages();  // the new navigation starts from the message loop
     const std::wstring typed = c.typed;
     EXPECT_EQ(cancelled, !c.target.empty()) << std::string(typed.begin(), typed.end());
