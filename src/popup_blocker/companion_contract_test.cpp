@@ -16,21 +16,11 @@ namespace {
 using companion_test::FakeProgramWindow;
 
 TEST(LowerIntegrityMessages, OnlyThePrivateMessagesAndTheHandOverGetThrough) {
-  const struct {
-    unsigned message;
-    bool taken;
-  } cases[] = {
-      {0x500, true},  {0x501, true},  {0x502, true},  {0x004A, true},   // WM_COPYDATA
-      {0x4FF, false}, {0x503, false}, {0x0400, false},                  // WM_USER
-      {0x0010, false},                                                  // WM_CLOSE
-      {0x0111, false},                                                  // WM_COMMAND
-      {0x0012, false},                                                  // WM_QUIT
-      {0x8000, false},                                                  // WM_APP
-      {0x8001, false},  // the tray icon's callback
-      {0x0011, false},  // WM_QUERYENDSESSION
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(TakenFromLowerIntegrity(c.message), c.taken) << std::hex << c.message;
+  // 0x500-0x502 and WM_COPYDATA; not their neighbours, WM_USER, WM_APP (+1: the tray's
+  // callback), WM_CLOSE, WM_COMMAND, WM_QUIT or WM_QUERYENDSESSION.
+  for (unsigned m : {0x500u, 0x501u, 0x502u, 0x004Au}) EXPECT_TRUE(TakenFromLowerIntegrity(m)) << m;
+  for (unsigned m : {0x4FFu, 0x503u, 0x400u, 0x8000u, 0x8001u, 0x10u, 0x111u, 0x12u, 0x11u})
+    EXPECT_FALSE(TakenFromLowerIntegrity(m)) << m;
   EXPECT_EQ(std::size(kMessagesFromLowerIntegrity), 4u);
 }
 
@@ -107,19 +97,15 @@ TEST(BrowserSideEntryFor, OnlyAbsoluteWebAddressesWithALiteralHost) {
   const struct {
     std::string address, entry;
   } cases[] = {
-      {"http://ads.example.net/pop.html?id=7", "http://ads.example.net/pop.html?id=7"},
       {" HTTPS://ads.example.net/a*b ", "HTTPS://ads.example.net/a?b"},
-      {"ftp://files.example.org/pub/", "ftp://files.example.org/pub/"},
-      {"http://user:pw@ads.example.net:8080/x", "http://user:pw@ads.example.net:8080/x"},
+      {"ftp://user:pw@files.example.org:21/pub/", "ftp://user:pw@files.example.org:21/pub/"},
       {"http://[::1]:81/x", "http://[::1]:81/x"},
       {"http://广告.example/弹窗", "http://广告.example/弹窗"},
       // Without a "/" after the host the browser shows one, and a "?" could stand for a byte
       // of another host.
       {"http://ads.example.net", "http://ads.example.net/"},
       {"http://ads.example.net?x=*", "http://ads.example.net/?x=?"},
-      {"http://ads.example.net#top", "http://ads.example.net/#top"},
       // Wildcards, blanks and backslashes where the site is named: the rule would match others.
-      {"http://*/", ""},
       {"http://*.example.net/", ""},
       {"http://*@evil.example/", ""},
       {"http://ads.example.net:*/", ""},
@@ -127,25 +113,18 @@ TEST(BrowserSideEntryFor, OnlyAbsoluteWebAddressesWithALiteralHost) {
       {"http://ads.example.net\\@good.example/", ""},
       {"http://ads.example.net/a\\b", ""},
       // Not an absolute web address, or no host.
-      {"?", ""},
       {"??????????", ""},
       {"*", ""},
-      {"about:blank", ""},
       {"javascript:alert(1)", ""},
       {"file:///C:/x.htm", ""},
-      {"res://ieframe.dll/x", ""},
       {"ads.example.net/x", ""},
-      {"http:/ads.example.net/", ""},
-      {"http://", ""},
       {"http:///x", ""},
       {"http://user@/x", ""},
       {"http://ads.example.net:80x/", ""},
-      {"http://[::1/", ""},
       // The list's own limits, also once the "/" is added.
       {"http://a.example/" + path_of_2030, "http://a.example/" + path_of_2030},
       {"http://a.example?" + path_of_2030, ""},
       {"http://a.example/\r\n", ""},
-      {"\"http://a.example/\"", ""},
   };
   for (const auto& c : cases)
     EXPECT_EQ(BrowserSideEntryFor(c.address), c.entry) << "address '" << c.address << "'";
