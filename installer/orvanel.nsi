@@ -1,11 +1,18 @@
 ; Installer of Orvanel: the program, its three libraries, the two context-menu pages and the
-; delivered lists, into "Orvanel" under the 32-bit program files folder. Built by
+; delivered lists, into "Orvanel" under the 32-bit program files folder, with the 64-bit
+; companions in its sub-folder "x64". Built by
 ;   makensis -INPUTCHARSET UTF8 -DBUILD_DEFINES=<file> installer/orvanel.nsi
 ; where the build's file (installer/CMakeLists.txt writes it) defines VERSION, PROGRAM_DIR (the
 ; staged program folder), OUTFILE, MAIN_CLASS and MAIN_CAPTION (the main window's, read from the
 ; program's sources) and BITS. The shipped build is 32-bit (BITS 32): a 32-bit installer, the
 ; 32-bit program files folder and registry view, the 32-bit RegSvr32, as the program itself
 ; sees the system. An x86_64 build (BITS 64) gets a 64-bit installer with the 64-bit ones.
+;
+; The installer runs elevated, so it registers the companions machine-wide (each bitness in its
+; own registry view, with its own RegSvr32) and leaves a mark the program reads: the program then
+; never unregisters them when it closes, and a later run without elevation still has the browser
+; side. The finish page's "run" box starts the program through the shell, with the user's
+; ordinary rights, not the installer's. The uninstaller unregisters both bitnesses.
 ;
 ; Silent use: setup.exe /S [/D=folder]; uninst.exe /S [/REMOVELISTS]. The user's lists
 ; (conf\KillAD.ini, conf\antix_data.ini, conf\urlShortcut.ini) survive an update and an
@@ -31,6 +38,7 @@ SetCompressor /SOLID lzma
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
 !include "Sections.nsh"
+!include "x64.nsh"
 
 !define PRODUCT "Orvanel"
 !define PRODUCT_CN "岚澄欧凡诺"
@@ -40,6 +48,9 @@ SetCompressor /SOLID lzma
 !define RUN_VALUE "TavroselOrvanel"
 !define MENU_EXT_KEY "Software\Microsoft\Internet Explorer\MenuExt"
 !define SETTINGS_KEY "Software\Tavrosel\Orvanel"
+; The mark of the libraries the installer registered, under HKLM "${SETTINGS_KEY}" in the
+; program's registry view (startup_integration.h).
+!define MARK_VALUE "LibrariesRegistered"
 !define START_MENU_FOLDER "$SMPROGRAMS\${PRODUCT_CN}"
 ; How long a running instance gets to run its close sequence before it is ended.
 !define CLOSE_TIMEOUT_MS 15000
@@ -60,7 +71,8 @@ VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 
 !define MUI_ABORTWARNING
-!define MUI_FINISHPAGE_RUN "$INSTDIR\Orvanel.exe"
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_FUNCTION RunProgramAsUser
 !define MUI_UNCOMPONENTSPAGE_NODESC
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -91,6 +103,57 @@ LangString StillRunning ${LANG_ENGLISH} "${PRODUCT} is still running and did not
 
 Function .onInit
   !insertmacro UseProgramsRegistryView
+FunctionEnd
+
+; ---- the companions, registered by the installer ----
+; RegSvr32 of the program's bitness registers the libraries beside the program in the program's
+; view; on 64-bit Windows the 32-bit installer also runs the 64-bit RegSvr32 (file system
+; redirection off) on the libraries in "x64", which land in the 64-bit view. The mark is written
+; when the program's own bitness registered.
+Function RegisterLibraries
+  Push $0
+  Push $1
+  StrCpy $0 1
+  StrCpy $1 1
+  ExecWait '"$SYSDIR\regsvr32.exe" /s "$INSTDIR\Selmont.dll"' $0
+  ExecWait '"$SYSDIR\regsvr32.exe" /s "$INSTDIR\Darrowin.dll"' $1
+  !if ${BITS} == 32
+    ${If} ${RunningX64}
+      ${DisableX64FSRedirection}
+      ExecWait '"$SYSDIR\regsvr32.exe" /s "$INSTDIR\x64\Selmont.dll"'
+      ExecWait '"$SYSDIR\regsvr32.exe" /s "$INSTDIR\x64\Darrowin.dll"'
+      ${EnableX64FSRedirection}
+    ${EndIf}
+  !endif
+  ${If} $0 == 0
+  ${AndIf} $1 == 0
+    WriteRegDWORD HKLM "${SETTINGS_KEY}" "${MARK_VALUE}" 1
+  ${EndIf}
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; The program's own unregistration at close, and whatever an instance that did not close left.
+Function un.UnregisterLibraries
+  ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$INSTDIR\Selmont.dll"'
+  ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$INSTDIR\Darrowin.dll"'
+  !if ${BITS} == 32
+    ${If} ${RunningX64}
+      ${DisableX64FSRedirection}
+      ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$INSTDIR\x64\Selmont.dll"'
+      ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$INSTDIR\x64\Darrowin.dll"'
+      ${EnableX64FSRedirection}
+    ${EndIf}
+  !endif
+  DeleteRegValue HKLM "${SETTINGS_KEY}" "${MARK_VALUE}"
+  DeleteRegKey /ifempty HKLM "${SETTINGS_KEY}"
+  DeleteRegKey /ifempty HKLM "Software\Tavrosel"
+FunctionEnd
+
+; The finish page's "run" box. The installer runs elevated and a program it started would too;
+; the shell runs with the user's ordinary rights, and starts it when asked to open it.
+Function RunProgramAsUser
+  Exec '"$WINDIR\explorer.exe" "$INSTDIR\Orvanel.exe"'
 FunctionEnd
 
 ; ---- ends a running instance through its window contract ----
@@ -154,6 +217,11 @@ Section "!$(SectionProgram)" SecProgram
   File "${PROGRAM_DIR}/Darrowin.dll"
   File "${PROGRAM_DIR}/GetCurrent.htm"
   File "${PROGRAM_DIR}/GetLink.htm"
+  !if ${BITS} == 32
+    SetOutPath "$INSTDIR\x64"
+    File "${PROGRAM_DIR}/x64/Selmont.dll"
+    File "${PROGRAM_DIR}/x64/Darrowin.dll"
+  !endif
   SetOutPath "$INSTDIR\conf"
   ; The lists are saved by the program in a session without elevation: the Users group
   ; (S-1-5-32-545, any language) may modify "conf" and what is made in it, and nothing else of
@@ -170,6 +238,7 @@ Section "!$(SectionProgram)" SecProgram
   SetOutPath "$INSTDIR"
 
   WriteUninstaller "$INSTDIR\uninst.exe"
+  Call RegisterLibraries
 
   CreateDirectory "${START_MENU_FOLDER}"
   CreateShortcut "${START_MENU_FOLDER}\${PRODUCT_CN}.lnk" "$INSTDIR\Orvanel.exe" "" "$INSTDIR\Orvanel.exe" 0
@@ -195,10 +264,9 @@ Section "!un.$(SectionProgram)" SecUninstallProgram
   SetShellVarContext all
   Call un.EndRunningInstance
 
-  ; The program registers its libraries while it runs and removes these keys at its close; an
-  ; instance that was ended, or crashed, leaves them behind.
-  ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$INSTDIR\Selmont.dll"'
-  ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$INSTDIR\Darrowin.dll"'
+  ; The program removes these keys at its close; an instance that was ended, or crashed, leaves
+  ; them behind.
+  Call un.UnregisterLibraries
   DeleteRegValue HKLM "${RUN_KEY}" "${RUN_VALUE}"
   ; Written there by a run without elevation (of the user who uninstalls).
   DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
@@ -211,6 +279,9 @@ Section "!un.$(SectionProgram)" SecUninstallProgram
   Delete "$INSTDIR\Darrowin.dll"
   Delete "$INSTDIR\GetCurrent.htm"
   Delete "$INSTDIR\GetLink.htm"
+  Delete "$INSTDIR\x64\Selmont.dll"
+  Delete "$INSTDIR\x64\Darrowin.dll"
+  RMDir "$INSTDIR\x64"
   Delete "$INSTDIR\conf\blocked.wav"
   Delete "$INSTDIR\uninst.exe"
 

@@ -1,18 +1,24 @@
 // Darrowin.dll: the black-list object of the context-menu pages ("GetCurrent.htm",
 // "GetLink.htm"), created by its programmatic identifier (kBlackListProgId) from the page's
 // script. Its one method:
-//   AddUrl(address) -> true when the address went to the program (AddToBlackList: LastAddUrl
-//   written, then WM_AD_ADDURL posted); false when it was refused or no program runs.
-// It tells the browser, through IObjectSafety, that it is safe to script from a page: any page
-// may call it, so what it accepts is limited by BlackListEntryFor.
+//   AddUrl(address) -> true when the program took the address (AddToBlackList: handed over with
+//   WM_COPYDATA), false when it was refused or no program took it.
+// It is site-locked: the browser hands an object that a page's script creates the page's site
+// (IObjectWithSite::SetSite), and AddUrl works only when that page is one of the two
+// context-menu pages of a program folder the library knows (IsOwnMenuPage). Any other caller,
+// a web page or one that gave no site, gets E_ACCESSDENIED and nothing is sent. So it may tell
+// the browser, through IObjectSafety, that it is safe to script.
 #include <windows.h>
 #include <objsafe.h>
+#include <ocidl.h>
 
 #include <new>
 #include <string>
 
 #include "com_kit.h"
+#include "platform/win32/win32_com.h"
 #include "platform/win32/win32_registry.h"
+#include "popup_blocker/companion_site_lock.h"
 
 namespace {
 
@@ -21,8 +27,29 @@ const com_kit::DispatchName kNames[] = {{L"AddUrl", kAddUrl}};
 
 constexpr DWORD kSafeOptions = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
 
+// The address of the document behind a site: the script engine's site answers the document
+// (SID_SContainerDispatch, as the browser's script engine serves it); an embedding container's
+// client site holds it as its container. "" when there is none.
+std::string DocumentAddress(IUnknown* site) {
+  if (site == nullptr) return std::string();
+  orv::ComPtr<IDispatch> document;
+  orv::ComPtr<IServiceProvider> services;
+  if (SUCCEEDED(site->QueryInterface(com_kit::kIidServiceProvider, services.PutVoid())))
+    services->QueryService(com_kit::kSidContainerDispatch, IID_IDispatch, document.PutVoid());
+  if (!document) {
+    orv::ComPtr<IOleClientSite> client;
+    orv::ComPtr<IOleContainer> container;
+    if (SUCCEEDED(site->QueryInterface(com_kit::kIidOleClientSite, client.PutVoid())) &&
+        SUCCEEDED(client->GetContainer(container.Put())))
+      container->QueryInterface(IID_IDispatch, document.PutVoid());
+  }
+  std::string address;
+  return com_kit::TextProperty(document.get(), L"URL", &address) ? address : std::string();
+}
+
 class BlackList final : public com_kit::NoTypeInfo<IDispatch>,
                         public IObjectSafety,
+                        public IObjectWithSite,
                         private com_kit::RefCounted<BlackList> {
  public:
   // IUnknown
@@ -32,6 +59,8 @@ class BlackList final : public com_kit::NoTypeInfo<IDispatch>,
       *out = static_cast<IDispatch*>(this);
     } else if (IsEqualIID(riid, com_kit::kIidObjectSafety)) {
       *out = static_cast<IObjectSafety*>(this);
+    } else if (IsEqualIID(riid, com_kit::kIidObjectWithSite)) {
+      *out = static_cast<IObjectWithSite*>(this);
     } else {
       *out = nullptr;
       return E_NOINTERFACE;
@@ -52,25 +81,26 @@ class BlackList final : public com_kit::NoTypeInfo<IDispatch>,
     if (id != kAddUrl || (flags & DISPATCH_METHOD) == 0) return DISP_E_MEMBERNOTFOUND;
     if (params == nullptr || params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
     if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
-    bool posted = false;
+    bool taken = false;
     try {
+      if (!CalledFromOwnMenuPage()) return E_ACCESSDENIED;
       std::string address;
-      com_kit::TextArgument(params, 0, &address);  // none: "", which is refused
-      orv::Win32Registry registry;
+      com_kit::TextArgument(params, 0, &address);  // none, or not convertible: "", refused
       com_kit::MainWindowTarget window;
-      posted = orv::AddToBlackList(registry, window, address) == orv::AddUrlOutcome::kPosted;
+      taken = orv::AddToBlackList(window, address) == orv::AddUrlOutcome::kHandedOver;
     } catch (...) {
-      posted = false;  // nothing may leave a COM call
+      taken = false;  // nothing may leave a COM call
     }
     if (result != nullptr) {
       VariantInit(result);
       result->vt = VT_BOOL;
-      result->boolVal = posted ? VARIANT_TRUE : VARIANT_FALSE;
+      result->boolVal = taken ? VARIANT_TRUE : VARIANT_FALSE;
     }
     return S_OK;
   }
 
-  // IObjectSafety: safe for scripting through IDispatch; it takes no initialisation data.
+  // IObjectSafety: safe for scripting through IDispatch (the site lock decides who may add); it
+  // takes no initialisation data.
   HRESULT STDMETHODCALLTYPE GetInterfaceSafetyOptions(REFIID riid, DWORD* supported,
                                                       DWORD* enabled) override {
     if (supported == nullptr || enabled == nullptr) return E_POINTER;
@@ -90,11 +120,32 @@ class BlackList final : public com_kit::NoTypeInfo<IDispatch>,
     return S_OK;
   }
 
+  // IObjectWithSite: the page's site, given by the script engine that created the object.
+  HRESULT STDMETHODCALLTYPE SetSite(IUnknown* site) override {
+    site_.Reset();
+    if (site != nullptr) site->QueryInterface(IID_IUnknown, site_.PutVoid());
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetSite(REFIID riid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    return site_ ? site_->QueryInterface(riid, out) : E_FAIL;
+  }
+
  private:
   friend class com_kit::RefCounted<BlackList>;
   ~BlackList() = default;
 
+  // The site lock, asked afresh at every call: the document may have navigated since.
+  bool CalledFromOwnMenuPage() {
+    if (!site_) return false;
+    orv::Win32Registry registry;
+    return orv::IsOwnMenuPage(DocumentAddress(site_.get()),
+                              orv::KnownProgramFolders(registry, com_kit::ModulePath()));
+  }
+
   DWORD enabled_ = 0;
+  orv::ComPtr<IUnknown> site_;
 };
 
 }  // namespace

@@ -1,20 +1,23 @@
 // Selmont.dll: the browser helper object. Internet Explorer makes one in every browser window
-// and hands it the window's browser through SetSite; the object joins the browser's events
-// (DWebBrowserEvents2) and
-//   - asks the program for a scan when a new window opens or the top-level document completes
-//     (RequestScan: only while blocking is on and the main window is ready);
-//   - sends a top-level navigation to a URL shortcut's address when its address is a short name
-//     (ShortcutRedirect): the navigation is cancelled and the new one starts from the browser's
-//     message loop, after the event has returned.
-// Everything it does on the browser's thread is a registry read, a small file read or a posted
-// message: it never waits for another window. It lets go of the browser when the browser ends
-// (OnQuit) or takes it back (SetSite(nullptr)).
+// (in every tab, in the tab's process) and hands it the window's browser through SetSite; the
+// object joins the browser's events (DWebBrowserEvents2) and
+//   - keeps a new window from opening when the blocker's lists would close it (NewWindow3:
+//     KeepsWindowFromOpening cancels it and hands its address to the program, which reports it);
+//   - asks the program for a scan when any other new window opens or the top-level document
+//     completes (RequestScan: only while blocking is not off and the main window is ready);
+//   - sends a top-level navigation the user may have typed to a URL shortcut's address when its
+//     address is a short name (ShortcutRedirect): the navigation is cancelled and the new one
+//     starts from the browser's message loop, after the event has returned.
+// Everything it does on the browser's thread is a registry read, a look at a file's stamp, a
+// small file read, a posted message or a hand-over with a short time limit. It lets go of the
+// browser when the browser ends (OnQuit) or takes it back (SetSite(nullptr)).
 #include <windows.h>
 #include <exdisp.h>
 #include <exdispid.h>
 #include <ocidl.h>
 
 #include <new>
+#include <optional>
 #include <string>
 
 #include "com_kit.h"
@@ -22,6 +25,7 @@
 #include "platform/win32/win32_com.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_registry.h"
+#include "popup_blocker/companion_new_window.h"
 #include "popup_blocker/companion_shortcuts.h"
 
 namespace {
@@ -29,19 +33,59 @@ namespace {
 // A message-only window per browser window carries the deferred navigation.
 const char kWindowClass[] = "OrvanelSelmontNavigator";
 constexpr UINT kNavigateMessage = WM_APP + 1;
-ATOM g_window_class = 0;
+// The class is registered once for the library by whichever tab's thread comes first; the lock
+// (made in DllMain) keeps two threads from registering it at once.
+CRITICAL_SECTION g_class_lock;
+bool g_class_registered = false;
 
 LRESULT CALLBACK NavigatorProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 bool RegisterWindowClass() {
-  if (g_window_class != 0) return true;
-  WNDCLASSEXA wc = {};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = NavigatorProc;
-  wc.hInstance = com_kit::Module();
-  wc.lpszClassName = kWindowClass;
-  g_window_class = RegisterClassExA(&wc);
-  return g_window_class != 0;
+  EnterCriticalSection(&g_class_lock);
+  if (!g_class_registered) {
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = NavigatorProc;
+    wc.hInstance = com_kit::Module();
+    wc.lpszClassName = kWindowClass;
+    // Already there: left by an earlier load of the library at the same address, with this
+    // window procedure.
+    g_class_registered =
+        RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  }
+  const bool registered = g_class_registered;
+  LeaveCriticalSection(&g_class_lock);
+  return registered;
+}
+
+// The size and last-write time of a file, when it can be examined.
+std::optional<orv::ListFileStamp> StampOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+    return std::nullopt;
+  return orv::ListFileStamp{
+      (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+      (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+          data.ftLastWriteTime.dwLowDateTime};
+}
+
+// Whether a navigation sends form data (BeforeNavigate2's PostData: an array of bytes).
+bool HasPostData(const DISPPARAMS* params) {
+  const VARIANT* v = com_kit::Argument(params, 4);
+  if (v == nullptr || (v->vt & VT_ARRAY) == 0) return false;
+  SAFEARRAY* array = (v->vt & VT_BYREF) ? (v->pparray ? *v->pparray : nullptr) : v->parray;
+  LONG low = 0, high = -1;
+  return array != nullptr && SUCCEEDED(SafeArrayGetLBound(array, 1, &low)) &&
+         SUCCEEDED(SafeArrayGetUBound(array, 1, &high)) && high >= low;
+}
+
+long LongArgument(const DISPPARAMS* params, UINT index) {
+  const VARIANT* v = com_kit::Argument(params, index);
+  if (v == nullptr) return 0;
+  VARIANT number;
+  VariantInit(&number);
+  if (FAILED(VariantChangeType(&number, const_cast<VARIANT*>(v), 0, VT_I4))) return 0;
+  return number.lVal;
 }
 
 class HelperObject final : public IObjectWithSite,
@@ -107,8 +151,10 @@ class HelperObject final : public IObjectWithSite,
     try {
       switch (id) {
         case DISPID_NEWWINDOW2:
-        case DISPID_NEWWINDOW3:
           Scan(orv::BrowserEvent::kNewWindow, false);
+          break;
+        case DISPID_NEWWINDOW3:
+          NewWindow(params);
           break;
         case DISPID_DOCUMENTCOMPLETE:
           Scan(orv::BrowserEvent::kDocumentComplete, IsTopLevel(params));
@@ -154,6 +200,25 @@ class HelperObject final : public IObjectWithSite,
     orv::RequestScan(registry, window, event, top_level);
   }
 
+  // NewWindow3(ppDisp, Cancel, dwFlags, bstrUrlContext, bstrUrl).
+  void NewWindow(DISPPARAMS* params) {
+    if (!browser_) return;
+    VARIANT* cancel = com_kit::Argument(params, 1);
+    std::string address;
+    if (cancel != nullptr && cancel->vt == (VT_BYREF | VT_BOOL) && cancel->pboolVal != nullptr &&
+        com_kit::TextArgument(params, 4, &address)) {
+      orv::Win32Registry registry;
+      com_kit::MainWindowTarget window;
+      const std::string list_file = orv::NewWindowListFile(registry, com_kit::ModulePath());
+      if (orv::KeepsWindowFromOpening(registry, files_, lists_, window, list_file,
+                                      StampOf(list_file), address)) {
+        *cancel->pboolVal = VARIANT_TRUE;
+        return;
+      }
+    }
+    Scan(orv::BrowserEvent::kNewWindow, false);
+  }
+
   // Argument 0 of DocumentComplete and BeforeNavigate2: the frame's browser object.
   bool IsTopLevel(DISPPARAMS* params) const {
     VARIANT* frame = com_kit::Argument(params, 0);
@@ -172,9 +237,12 @@ class HelperObject final : public IObjectWithSite,
     if (!com_kit::TextArgument(params, 1, &address) || cancel == nullptr ||
         cancel->vt != (VT_BYREF | VT_BOOL) || cancel->pboolVal == nullptr)
       return;
+    std::string headers;
+    com_kit::TextArgument(params, 5, &headers);
+    if (!orv::MayBeTypedNavigation(LongArgument(params, 2), HasPostData(params), headers)) return;
     orv::Win32Registry registry;
-    orv::Win32FileSystem files;
-    const std::string target = orv::ShortcutRedirect(registry, files, address);
+    const std::string target =
+        orv::ShortcutRedirect(registry, files_, address, com_kit::ModulePath());
     if (target.empty()) return;
     pending_ = orv::AnsiToWide(target);
     if (PostMessageA(navigator_, kNavigateMessage, 0, 0)) *cancel->pboolVal = VARIANT_TRUE;
@@ -201,6 +269,8 @@ class HelperObject final : public IObjectWithSite,
   DWORD cookie_ = 0;
   HWND navigator_ = nullptr;
   std::wstring pending_;
+  orv::Win32FileSystem files_;
+  orv::NewWindowLists lists_;  // of this browser window, between its new windows
 };
 
 LRESULT CALLBACK NavigatorProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -232,9 +302,14 @@ HRESULT CreateServedObject(REFIID riid, void** out) {
 }  // namespace com_kit
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-  if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
-  // Unloaded while the process goes on: the class must not outlive its window procedure.
-  if (reason == DLL_PROCESS_DETACH && reserved == nullptr && g_window_class != 0)
-    UnregisterClassA(kWindowClass, instance);
+  if (reason == DLL_PROCESS_ATTACH) {
+    DisableThreadLibraryCalls(instance);
+    InitializeCriticalSection(&g_class_lock);
+  }
+  if (reason == DLL_PROCESS_DETACH) {
+    // Unloaded while the process goes on: the class must not outlive its window procedure.
+    if (reserved == nullptr && g_class_registered) UnregisterClassA(kWindowClass, instance);
+    DeleteCriticalSection(&g_class_lock);
+  }
   return TRUE;
 }

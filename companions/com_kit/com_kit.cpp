@@ -16,23 +16,31 @@ namespace com_kit {
 namespace {
 
 LONG g_objects = 0;
+// LockServer's locks and the references held on the factory: while a client holds either, the
+// library stays loaded.
 LONG g_locks = 0;
+// How long a hand-over may keep the browser's thread waiting for the program.
+constexpr UINT kHandOverTimeoutMs = 3000;
 
-// The library's one factory: a static object whose references do not count, while LockServer
-// keeps the library loaded.
+// The library's one factory, a static object: each reference on it counts as a lock.
 class ClassFactory final : public IClassFactory {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (out == nullptr) return E_POINTER;
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
       *out = static_cast<IClassFactory*>(this);
+      AddRef();
       return S_OK;
     }
     *out = nullptr;
     return E_NOINTERFACE;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  ULONG STDMETHODCALLTYPE AddRef() override {
+    return static_cast<ULONG>(InterlockedIncrement(&g_locks)) + 1;
+  }
+  ULONG STDMETHODCALLTYPE Release() override {
+    return static_cast<ULONG>(InterlockedDecrement(&g_locks)) + 1;
+  }
 
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
     if (out == nullptr) return E_POINTER;
@@ -124,9 +132,29 @@ bool TextArgument(const DISPPARAMS* params, UINT index, std::string* out) {
   VARIANT text;
   VariantInit(&text);
   if (FAILED(VariantChangeType(&text, v, 0, VT_BSTR))) return false;
-  *out = orv::WideToAnsi(text.bstrVal, static_cast<int>(SysStringLen(text.bstrVal)));
+  const bool exact = orv::WideToAnsiExactly(
+      text.bstrVal, static_cast<int>(SysStringLen(text.bstrVal)), out);
   VariantClear(&text);
-  return !out->empty();
+  return exact && !out->empty();
+}
+
+bool TextProperty(IDispatch* object, const wchar_t* name, std::string* out) {
+  out->clear();
+  if (object == nullptr) return false;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  DISPID id = DISPID_UNKNOWN;
+  if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return false;
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  VARIANT value;
+  VariantInit(&value);
+  if (FAILED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                            &value, nullptr, nullptr)))
+    return false;
+  VARIANT arg = value;  // as an argument of one: TextArgument's conversion
+  DISPPARAMS one = {&arg, nullptr, 1, 0};
+  const bool ok = TextArgument(&one, 0, out);
+  VariantClear(&value);
+  return ok;
 }
 
 bool MainWindowTarget::Ready() { return FindMainWindow() != nullptr; }
@@ -134,6 +162,20 @@ bool MainWindowTarget::Ready() { return FindMainWindow() != nullptr; }
 bool MainWindowTarget::Post(unsigned message) {
   HWND window = FindMainWindow();
   return window != nullptr && PostMessageA(window, message, 0, 0);
+}
+
+bool MainWindowTarget::HandOver(unsigned long tag, const std::string& bytes) {
+  HWND window = FindMainWindow();
+  if (window == nullptr) return false;
+  COPYDATASTRUCT data = {};
+  data.dwData = tag;
+  data.cbData = static_cast<DWORD>(bytes.size());
+  data.lpData = const_cast<char*>(bytes.data());
+  DWORD_PTR taken = FALSE;
+  // SMTO_BLOCK: no other sent message may reach this (the browser's) thread while it waits.
+  return SendMessageTimeoutA(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                             SMTO_BLOCK | SMTO_ABORTIFHUNG, kHandOverTimeoutMs, &taken) != 0 &&
+         taken == TRUE;
 }
 
 }  // namespace com_kit

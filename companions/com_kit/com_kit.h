@@ -26,6 +26,13 @@ inline const IID kIidObjectSafety = {
     0xCB5BDC81, 0x93C1, 0x11CF, {0x8F, 0x20, 0x00, 0x80, 0x5F, 0x2C, 0xD0, 0x64}};
 inline const IID kIidConnectionPointContainer = {
     0xB196B284, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+inline const IID kIidServiceProvider = {
+    0x6D5140C1, 0x7436, 0x11CE, {0x80, 0x34, 0x00, 0xAA, 0x00, 0x60, 0x09, 0xFA}};
+inline const IID kIidOleClientSite = {
+    0x00000118, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+// The service of a site that answers with the document hosting it (the page's IDispatch).
+inline const GUID kSidContainerDispatch = {
+    0xB722BE00, 0x4E68, 0x101B, {0xA2, 0xBC, 0x00, 0xAA, 0x00, 0x40, 0x47, 0x70}};
 // The browser's event interface (a dispatch interface: events arrive through IDispatch::Invoke).
 inline const IID kDiidWebBrowserEvents2 = {
     0x34A715A0, 0x6587, 0x11D0, {0x92, 0x4A, 0x00, 0x20, 0xAF, 0xC7, 0xAC, 0x4D}};
@@ -100,9 +107,13 @@ HRESULT IdsOfNames(const DispatchName* table, size_t table_size, LPOLESTR* names
 // a VT_BYREF | VT_VARIANT followed; nullptr when there is no such argument.
 VARIANT* Argument(const DISPPARAMS* params, UINT index);
 
-// A text argument in the ANSI code page. False when it is missing, empty, null or not
-// convertible to text.
+// A text argument in the ANSI code page. False when it is missing, empty, null, not
+// convertible to text, or holds a character the code page cannot hold (it would become "?").
 bool TextArgument(const DISPPARAMS* params, UINT index, std::string* out);
+
+// A text property of an object reached only through IDispatch (late bound, by name), in the
+// ANSI code page as TextArgument converts it; false when there is none.
+bool TextProperty(IDispatch* object, const wchar_t* name, std::string* out);
 
 // The IDispatch members that carry no type information, for an interface I derived from
 // IDispatch.
@@ -127,6 +138,8 @@ class MainWindowTarget : public orv::ProgramWindow {
  public:
   bool Ready() override;
   bool Post(unsigned message) override;
+  // WM_COPYDATA sent with a time limit: the browser's thread must not hang on a busy program.
+  bool HandOver(unsigned long tag, const std::string& bytes) override;
 };
 
 }  // namespace com_kit

@@ -52,7 +52,7 @@ bool OrvanelApp::OnPrivateMessage(unsigned message, unsigned long long wparam) {
       Run([&] { engine_.ReportBlockedWindow(wparam); });
       return true;
     case WM_AD_ADDURL:
-      Run([&] { engine_.AddUrlToBlackList(); });
+      Run([&] { engine_.AddUrlToBlackList(wparam); });
       return true;
     case WM_AD_SCAN:
       Run([&] { engine_.ScanBrowserWindows(); });
@@ -60,6 +60,10 @@ bool OrvanelApp::OnPrivateMessage(unsigned message, unsigned long long wparam) {
     default:
       return false;
   }
+}
+
+bool OrvanelApp::OnHandOver(unsigned long tag, const char* bytes, size_t length) {
+  return engine_.TakeHandOver(tag, bytes, length);
 }
 
 void OrvanelApp::BlockedHistoryItemClick(int index) {

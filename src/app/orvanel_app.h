@@ -2,6 +2,7 @@
 // The whole program without its window, and the one place that knows every subsystem: the main
 // form, each page object and service, wired together through the form's hooks. The main window
 // makes one, forwards window events to it and draws what its parts hold.
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -67,6 +68,8 @@ class OrvanelApp {
 
   // The private messages 0x500 to 0x502, each at the event boundary. False for other numbers.
   bool OnPrivateMessage(unsigned message, unsigned long long wparam);
+  // A companion's WM_COPYDATA (BlockingEngine::TakeHandOver): true when it was taken.
+  bool OnHandOver(unsigned long tag, const char* bytes, size_t length);
   // A pick of entry index (top first) of the tray sub-menu of blocked windows, as it was built.
   void BlockedHistoryItemClick(int index);
   // Runs one page event at the event boundary; false when it ended with an error.

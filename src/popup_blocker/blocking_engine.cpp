@@ -2,24 +2,15 @@
 
 #include <memory>
 
-#include "base/ansi.h"
 #include "popup_blocker/ad_messages.h"
+#include "popup_blocker/block_rule.h"
+#include "popup_blocker/companion_contract.h"
 #include "lists/ini_array.h"
 #include "shell/balloon.h"
 #include "shell/browser_argument.h"
 #include "shell/settings.h"
 
 namespace orv {
-
-namespace {
-
-// Local file and folder windows are never closed.
-bool ShowsLocalFile(const std::string& address) {
-  static const char kFilePrefix[] = "file:///";
-  return address.size() >= 8 && AnsiLowerAscii(address.substr(0, 8)) == kFilePrefix;
-}
-
-}  // namespace
 
 BlockingEngine::BlockingEngine(const BlockingEngineServices& services, AdPage& page,
                                const std::string& program_folder)
@@ -34,20 +25,31 @@ bool BlockingEngine::BlockingSwitchedOn() {
   return key.ReadBool(settings::kAllowKillAD);
 }
 
-bool BlockingEngine::IsExempt(const std::string& address) {
-  {
-    TAdIniArray white(services_.files, ini_path_, kAdSection, kWhiteListPrefix);
-    if (white.MatchesAny(address)) return true;
-  }
-  // Compared as stored: a long address reads back cut, and must still match its own entry.
-  TIniArray temp(services_.files, ini_path_, kAdSection, kTempWhiteListPrefix);
-  return temp.IndexOf(EntryAsReadBack(address)) >= 0;
+bool BlockingEngine::Blocks(const std::string& address) {
+  // Each list is read afresh: a change saved meanwhile counts from the next window on.
+  return BlocksAddress(
+      address,
+      {[this](const std::string& a) {
+         return TAdIniArray(services_.files, ini_path_, kAdSection, kBlackListPrefix).MatchesAny(a);
+       },
+       [this](const std::string& a) {
+         return TAdIniArray(services_.files, ini_path_, kAdSection, kWhiteListPrefix).MatchesAny(a);
+       },
+       [this](const std::string& a) {
+         return TIniArray(services_.files, ini_path_, kAdSection, kTempWhiteListPrefix).IndexOf(a) >=
+                0;
+       }});
 }
 
-void BlockingEngine::PostReport(const std::string& address) {
+unsigned long long BlockingEngine::NextTag() {
   const unsigned long long tag = next_tag_++;
-  if (next_tag_ == 0) next_tag_ = 1;  // 0 marks an outside report
-  pending_reports_[tag] = address;
+  if (next_tag_ == 0) next_tag_ = 1;  // 0 marks an outside message
+  return tag;
+}
+
+void BlockingEngine::PostReport(const std::string& address, bool recheck) {
+  const unsigned long long tag = NextTag();
+  pending_reports_[tag] = PendingReport{address, recheck};
   if (pending_reports_.size() > kMaxPendingReports) pending_reports_.erase(pending_reports_.begin());
   services_.window.PostToSelf(WM_AD_REPORT, tag);
 }
@@ -59,19 +61,29 @@ void BlockingEngine::ScanBrowserWindows() {
     std::unique_ptr<BrowserWindow> browser = services_.browsers.Item(i);
     if (!browser) continue;
     const std::string address = browser->LocationURL();
-    if (ShowsLocalFile(address)) continue;
-    {
-      // Read afresh for every window: a change saved meanwhile counts from the next window on.
-      TAdIniArray black(services_.files, ini_path_, kAdSection, kBlackListPrefix);
-      if (!black.MatchesAny(address)) continue;
-    }
-    if (IsExempt(address)) continue;
+    if (!Blocks(address)) continue;
     // Closed first, so that a window that would not close is never reported as blocked.
     browser->Quit();
-    PostReport(address);
+    PostReport(address, false);
     RegKey key = settings::OpenKey(services_.registry);
     if (key) key.WriteString(settings::kLastBlockURL, address);
   }
+}
+
+bool BlockingEngine::TakeHandOver(unsigned long tag, const char* bytes, size_t length) {
+  if (tag != kCopyDataAddUrl && tag != kCopyDataBlockedWindow) return false;
+  const std::string address = HandedOverAddress(bytes, length);
+  if (address.empty()) return false;
+  if (tag == kCopyDataBlockedWindow) {
+    PostReport(address, true);
+    return true;
+  }
+  const std::string entry = BrowserSideEntryFor(address);
+  if (entry.empty() || pending_adds_.size() >= kMaxPendingReports) return false;
+  const unsigned long long message_tag = NextTag();
+  pending_adds_[message_tag] = entry;
+  services_.window.PostToSelf(WM_AD_ADDURL, message_tag);
+  return true;
 }
 
 void BlockingEngine::ReportBlockedWindow(unsigned long long wparam) {
@@ -80,9 +92,16 @@ void BlockingEngine::ReportBlockedWindow(unsigned long long wparam) {
   if (wparam != 0) {
     auto it = pending_reports_.find(wparam);
     if (it != pending_reports_.end()) {
-      address = std::move(it->second);
+      const PendingReport report = std::move(it->second);
       pending_reports_.erase(it);
+      // No other process may put an address of its choosing into the history.
+      if (report.recheck && (!BlockingSwitchedOn() || !Blocks(report.address))) return;
+      address = report.address;
       known = true;
+      if (report.recheck) {
+        RegKey key = settings::OpenKey(services_.registry);
+        if (key) key.WriteString(settings::kLastBlockURL, address);
+      }
     }
   }
   bool notice = false;
@@ -104,21 +123,36 @@ void BlockingEngine::ReportBlockedWindow(unsigned long long wparam) {
               BalloonIcon::Info);
 }
 
-void BlockingEngine::AddUrlToBlackList() {
+void BlockingEngine::AddUrlToBlackList(unsigned long long wparam) {
   std::string address;
-  {
+  bool from_mailbox = true;
+  if (wparam != 0) {
+    auto it = pending_adds_.find(wparam);
+    if (it != pending_adds_.end()) {
+      address = std::move(it->second);
+      pending_adds_.erase(it);
+      from_mailbox = false;
+    }
+  }
+  if (from_mailbox) {
     RegKey key = settings::OpenKey(services_.registry);
-    if (key) address = key.ReadString(settings::kLastAddUrl);
+    if (key) {
+      address = key.ReadString(settings::kLastAddUrl);
+      // Taken out at once, so that a second message without a new address adds it no second
+      // time; a sender writes its next address only after its message.
+      key.DeleteValue(settings::kLastAddUrl);
+    }
   }
   // An entry that reads back empty would hide every entry after it in the black list's run.
-  if (ReadsBackEmpty(address)) return;
-  {
-    TIniArray black(services_.files, ini_path_, kAdSection, kBlackListPrefix);
-    black.Add(address);
+  if (!ReadsBackEmpty(address)) {
+    {
+      TIniArray black(services_.files, ini_path_, kAdSection, kBlackListPrefix);
+      black.Add(address);
+    }
+    page_.blacklist.Append(address);
+    ShowBalloon(services_.tray, kAddedBalloonTitle, ShortenText(address, kBalloonTextWidth),
+                BalloonIcon::Info);
   }
-  page_.blacklist.Append(address);
-  ShowBalloon(services_.tray, kAddedBalloonTitle, ShortenText(address, kBalloonTextWidth),
-              BalloonIcon::Info);
 }
 
 void BlockingEngine::BlockedHistoryItemClick(const std::string& address) {

@@ -4,6 +4,7 @@
 // thread or timer of its own; every handler runs on the window's thread, one at a time.
 // Errors (a missing conf\KillAD.ini, a failed automation call, registry rules broken) end the
 // handler and reach the window's event boundary.
+#include <cstddef>
 #include <map>
 #include <string>
 
@@ -55,16 +56,28 @@ class BlockingEngine {
   // closed and their reports are already posted.
   void ScanBrowserWindows();
 
-  // WM_AD_REPORT. wparam is the message's wParam: a tag of one of the scan's own posts names
-  // the closed address; 0 or an unknown tag (an outside report) reads LastBlockURL. Adds the
-  // history entry, raises BlockedTotal and, when the notice switch is on (KillAd_Sound in place
-  // of KillAd_Notice when it exists), plays conf\blocked.wav and shows the balloon.
+  // WM_AD_REPORT. wparam is the message's wParam: a tag of one of the program's own posts names
+  // the address; 0 or an unknown tag (an outside report) reads LastBlockURL. Adds the history
+  // entry, raises BlockedTotal and, when the notice switch is on (KillAd_Sound in place of
+  // KillAd_Notice when it exists), plays conf\blocked.wav and shows the balloon. A window the
+  // helper object kept from opening (TakeHandOver) is reported only while blocking is on and
+  // the lists still block its address, and then its address is written to LastBlockURL as the
+  // scan writes it; otherwise its report is dropped without a trace.
   void ReportBlockedWindow(unsigned long long wparam = 0);
 
-  // WM_AD_ADDURL. Appends LastAddUrl to the black list in the file and in the page's view and
-  // shows the balloon. A missing LastAddUrl, or one that would read back empty from the file,
-  // adds nothing and shows nothing.
-  void AddUrlToBlackList();
+  // WM_AD_ADDURL. wparam 0 (the mailbox road): reads LastAddUrl and takes it out of the mailbox,
+  // so that a second message without a new address adds nothing. A tag of TakeHandOver's names
+  // the address instead, and the mailbox is left alone. The address is appended to the black
+  // list in the file and in the page's view, and the balloon is shown. A missing address, or one
+  // that would read back empty from the file, adds nothing and shows nothing.
+  void AddUrlToBlackList(unsigned long long wparam = 0);
+
+  // A WM_COPYDATA hand-over from a companion (ad_messages.h): the bytes are checked
+  // (HandedOverAddress), an address to add must be one the browser side may add
+  // (BrowserSideEntryFor), then it waits in order for the WM_AD_ADDURL or WM_AD_REPORT posted
+  // with its tag. False, with nothing posted, for another tag, refused bytes or when too many
+  // wait already. Raises nothing: it runs inside the sender's call.
+  bool TakeHandOver(unsigned long tag, const char* bytes, size_t length);
 
   // Click on a history entry; address is the entry's hint. The address joins the temporary
   // white list (file and view) unless already there, and opens in Internet Explorer.
@@ -75,14 +88,20 @@ class BlockingEngine {
   BlockedHistoryMenu& Subitem_KilledAd() { return history_; }
 
   // Reports posted by a scan and not yet handled (a lost post leaves an entry behind; the
-  // oldest are forgotten past this many).
+  // oldest are forgotten past this many). Handed-over addresses waiting: at most as many.
   static constexpr size_t kMaxPendingReports = 1024;
   size_t PendingReports() const { return pending_reports_.size(); }
 
  private:
+  struct PendingReport {
+    std::string address;
+    bool recheck = false;  // handed over: blocked by the helper object, checked again here
+  };
   bool BlockingSwitchedOn();
-  bool IsExempt(const std::string& address);
-  void PostReport(const std::string& address);
+  // The blocker's rule over conf\KillAD.ini as it is now.
+  bool Blocks(const std::string& address);
+  void PostReport(const std::string& address, bool recheck);
+  unsigned long long NextTag();
 
   BlockingEngineServices services_;
   AdPage& page_;
@@ -91,7 +110,8 @@ class BlockingEngine {
   int blocked_total_ = 0;
   BlockedHistoryMenu history_;
   unsigned long long next_tag_ = 1;
-  std::map<unsigned long long, std::string> pending_reports_;  // tag -> closed address
+  std::map<unsigned long long, PendingReport> pending_reports_;  // tag -> closed address
+  std::map<unsigned long long, std::string> pending_adds_;       // tag -> handed-over address
 };
 
 }  // namespace orv

@@ -292,7 +292,11 @@ TEST_F(BlockingEngineTest, AddedAddressGoesToFileViewAndBalloon) {
   store.SetSwitch(settings::kKillAdNotice, false);  // this balloon does not depend on it
   store.SetText(settings::kLastAddUrl, "http://ads.example.com/");
   engine.AddUrlToBlackList();
+  store.SetText(settings::kLastAddUrl, "http://ads.example.com/");
   engine.AddUrlToBlackList();  // no duplicate check
+  // The mailbox was emptied by the last message: one more without a new address adds nothing.
+  EXPECT_FALSE(store.Key().ValueExists(settings::kLastAddUrl));
+  engine.AddUrlToBlackList();
   const Items expected{"*ads.*", "http://pop?.example.com/*", "http://ads.example.com/",
                        "http://ads.example.com/"};
   EXPECT_EQ(store.Run("ad"), expected);
@@ -323,6 +327,97 @@ TEST_F(BlockingEngineTest, AddWithoutListFileChangesNothing) {
   EXPECT_THROW(bare.AddUrlToBlackList(), FileError);
   EXPECT_TRUE(page.blacklist.items.empty());
   EXPECT_TRUE(tray.balloons.empty());
+}
+
+// ---- hand-overs (WM_COPYDATA from a companion) ----
+
+// The window's message loop for the messages the engine posted to itself, in order.
+void DeliverPosted(BlockingEngine& engine, RecordingAppWindow& window) {
+  std::vector<RecordingAppWindow::Posted> posted;
+  posted.swap(window.posted);
+  for (const auto& p : posted) {
+    if (p.message == WM_AD_ADDURL) engine.AddUrlToBlackList(p.wparam);
+    if (p.message == WM_AD_REPORT) engine.ReportBlockedWindow(p.wparam);
+  }
+}
+
+bool HandOver(BlockingEngine& engine, unsigned long tag, const std::string& bytes) {
+  return engine.TakeHandOver(tag, bytes.data(), bytes.size());
+}
+
+TEST_F(BlockingEngineTest, HandedOverAddressesAreAddedOnceEachInTheOrderTheyCame) {
+  page.LoadAdPage();
+  store.SetText(settings::kLastAddUrl, "http://mailbox.example/");
+  ASSERT_TRUE(HandOver(engine, kCopyDataAddUrl, "http://first.example/a"));
+  ASSERT_TRUE(HandOver(engine, kCopyDataAddUrl, "http://second.example/*"));
+  window.posted.push_back({WM_AD_ADDURL, 0});  // the mailbox road, between and after them
+  ASSERT_TRUE(HandOver(engine, kCopyDataAddUrl, "http://third.example"));
+  ASSERT_EQ(window.posted.size(), 4u);
+  DeliverPosted(engine, window);
+  const Items expected{"*ads.*", "http://pop?.example.com/*", "http://first.example/a",
+                       "http://second.example/?", "http://mailbox.example/",
+                       "http://third.example/"};
+  EXPECT_EQ(store.Run("ad"), expected);
+  EXPECT_EQ(page.blacklist.items, expected);
+  EXPECT_EQ(tray.balloons.size(), 4u);
+  EXPECT_FALSE(store.Key().ValueExists(settings::kLastAddUrl));
+}
+
+TEST_F(BlockingEngineTest, WhatAHandOverCarriesIsCheckedBeforeAnythingIsPosted) {
+  const std::string too_long = "http://a.example/" + std::string(2040, 'p');
+  const struct {
+    unsigned long tag;
+    std::string bytes;
+  } refused[] = {
+      {0, "http://a.example/"},
+      {kCopyDataAddUrl + 7, "http://a.example/"},
+      {kCopyDataAddUrl, ""},
+      {kCopyDataAddUrl, std::string("http://a.example/\0", 18)},
+      {kCopyDataAddUrl, too_long},
+      {kCopyDataAddUrl, "http://*.example/"},  // an address the browser side may not add
+      {kCopyDataBlockedWindow, "http://ads.example/\n"},
+  };
+  for (const auto& r : refused)
+    EXPECT_FALSE(HandOver(engine, r.tag, r.bytes)) << r.tag << " '" << r.bytes << "'";
+  EXPECT_TRUE(window.posted.empty());
+  // Only so many addresses wait for their messages.
+  for (size_t i = 0; i < BlockingEngine::kMaxPendingReports; ++i)
+    ASSERT_TRUE(HandOver(engine, kCopyDataAddUrl, "http://a.example/" + std::to_string(i)));
+  EXPECT_FALSE(HandOver(engine, kCopyDataAddUrl, "http://one-too-many.example/"));
+}
+
+TEST_F(BlockingEngineTest, AWindowKeptFromOpeningIsReportedLikeAClosedOne) {
+  store.SetSwitch(settings::kKillAdNotice, true);
+  ASSERT_TRUE(HandOver(engine, kCopyDataBlockedWindow, "http://ads.example.com/pop"));
+  ASSERT_TRUE(HandOver(engine, kCopyDataBlockedWindow, "http://pop1.example.com/x"));
+  DeliverPosted(engine, window);
+  EXPECT_EQ(HistoryHints(), (Items{"http://ads.example.com/pop", "http://pop1.example.com/x"}));
+  EXPECT_EQ(engine.BlockedTotal(), 2);
+  EXPECT_EQ(sound.played.size(), 2u);
+  ASSERT_EQ(tray.balloons.size(), 2u);
+  EXPECT_EQ(tray.balloons[1].title, "拦截到广告窗口");
+  EXPECT_EQ(tray.balloons[1].text, "http://pop1.example.com/x\r\n已拦截总数：2");
+  EXPECT_EQ(store.Key().ReadString(settings::kLastBlockURL), "http://pop1.example.com/x");
+}
+
+TEST_F(BlockingEngineTest, AHandedOverReportThatTheProgramsRuleWouldNotBlockIsDropped) {
+  store.WriteIni({"ad0=*ads.*", "pass0=*ads.example.org*", "temp0=http://ads.example.net/again"});
+  store.SetSwitch(settings::kKillAdNotice, true);
+  for (const char* address : {"http://news.example.com/",        // on no black list
+                              "http://ads.example.org/x",        // white-listed
+                              "http://ads.example.net/again",    // reopened from the history
+                              "file:///C:/ads.example/x.htm"}) {  // a local file
+    ASSERT_TRUE(HandOver(engine, kCopyDataBlockedWindow, address));
+  }
+  DeliverPosted(engine, window);
+  store.SetSwitch(settings::kAllowKillAD, false);
+  ASSERT_TRUE(HandOver(engine, kCopyDataBlockedWindow, "http://ads.example.com/"));
+  DeliverPosted(engine, window);
+  EXPECT_TRUE(HistoryHints().empty());
+  EXPECT_EQ(engine.BlockedTotal(), 0);
+  EXPECT_TRUE(sound.played.empty());
+  EXPECT_TRUE(tray.balloons.empty());
+  EXPECT_FALSE(store.Key().ValueExists(settings::kLastBlockURL));
 }
 
 // ---- BlockedHistoryItemClick ----

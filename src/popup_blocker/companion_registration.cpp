@@ -54,6 +54,8 @@ std::vector<RegistrationValue> RegistrationValues(const ComServer& server,
       {kRoot, class_key, "", Text(server.description)},
       {kRoot, class_key + "\\InprocServer32", "", Text(module_path)},
       {kRoot, class_key + "\\InprocServer32", "ThreadingModel", Text("Apartment")},
+      {kRoot, class_key + "\\Implemented Categories\\" + kAppContainerCompatibleCategory, "",
+       RegValue{}},
   };
   if (server.prog_id) {
     const std::string current = server.current_prog_id ? server.current_prog_id : server.prog_id;
@@ -80,7 +82,7 @@ bool RegisterComServer(Registry& registry, const ComServer& server,
                        const std::string& module_path) {
   for (const RegistrationValue& v : RegistrationValues(server, module_path)) {
     std::unique_ptr<RegistryKey> key = registry.OpenKey(v.root, v.key, true);
-    if (!key || !key->SetValue(v.name, v.value)) {
+    if (!key || (v.value.type != kRegNone && !key->SetValue(v.name, v.value))) {
       UnregisterComServer(registry, server);
       return false;
     }

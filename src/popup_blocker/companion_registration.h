@@ -29,6 +29,11 @@ inline constexpr ComServer kSelmontServer{kSelmontLibrary.class_id, "Orvanel Bro
 inline constexpr ComServer kDarrowinServer{kDarrowinLibrary.class_id, "Orvanel Black List",
                                            kBlackListProgId, "Orvanel.BlackList.1", false};
 
+// The component category of add-ons that Internet Explorer 10 and 11 load into tabs running in
+// Enhanced Protected Mode (an AppContainer, 64-bit on 64-bit Windows): a key below the class's
+// "Implemented Categories".
+inline constexpr char kAppContainerCompatibleCategory[] = "{59FB2056-D625-48D0-A944-1A85B5AB2640}";
+
 inline constexpr char kBrowserHelperObjectsKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
 
@@ -36,11 +41,12 @@ struct RegistrationValue {
   RegRoot root;
   std::string key;   // below root
   std::string name;  // "" for the key's default value
-  RegValue value;
+  RegValue value;    // of type kRegNone: the key alone, without a value
 };
 
 // Every value the registration writes, parents before children. The class key holds the
-// description, InprocServer32 the library's full path and ThreadingModel "Apartment"; a server
+// description, InprocServer32 the library's full path and ThreadingModel "Apartment", and
+// "Implemented Categories" the AppContainer-compatible category (a key alone); a server
 // with a programmatic identifier adds its ProgID and VersionIndependentProgID keys and the two
 // identifier keys (each with CLSID; the version-independent one with CurVer); a helper object
 // adds its key below kBrowserHelperObjectsKey with NoExplorer = 1.

@@ -12,6 +12,7 @@ const std::string kClasses = "Software\\Classes\\";
 
 bool HasValue(Registry& registry, const RegistrationValue& v) {
   std::unique_ptr<RegistryKey> key = registry.OpenKey(v.root, v.key, false, RegAccess::Read);
+  if (v.value.type == kRegNone) return key != nullptr;  // a key alone
   RegValue got;
   return key && key->QueryValue(v.name, &got) && got.type == v.value.type &&
          got.data == v.value.data;
@@ -51,6 +52,14 @@ TEST(CompanionRegistration, TheEntriesNameTheServerTheWayComAndTheBrowserReadThe
   RegKey server = RegKey::Open(registry, RegRoot::LocalMachine, clsid + "\\InprocServer32", false);
   EXPECT_EQ(server.ReadString(""), kPath);
   EXPECT_EQ(server.ReadString("ThreadingModel"), "Apartment");
+  // Loaded by tabs in Enhanced Protected Mode: the AppContainer-compatible category, a key alone.
+  RegKey category = RegKey::Open(registry, RegRoot::ClassesRoot,
+                                 std::string(kClassIdKeyPath) + "\\" + kSelmontLibrary.class_id +
+                                     "\\Implemented Categories\\" +
+                                     "{59FB2056-D625-48D0-A944-1A85B5AB2640}",
+                                 false, RegAccess::Read);
+  ASSERT_TRUE(category);
+  EXPECT_TRUE(category.ValueNames().empty());
   RegKey helper = RegKey::Open(registry, RegRoot::LocalMachine,
                                std::string(kBrowserHelperObjectsKey) + "\\" +
                                    kSelmontLibrary.class_id, false);

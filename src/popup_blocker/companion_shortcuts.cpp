@@ -1,9 +1,8 @@
 #include "popup_blocker/companion_shortcuts.h"
 
-#include "base/errors.h"
 #include "lists/ini_file.h"
+#include "popup_blocker/companion_site_lock.h"
 #include "shell/maker_site.h"
-#include "shell/settings.h"
 
 namespace orv {
 
@@ -83,28 +82,34 @@ std::string NavigableAddress(const std::string& stored,
                              const std::vector<UrlShortcut>& shortcuts) {
   if (stored.empty()) return std::string();
   const std::string scheme = SchemeOf(stored);
-  if (scheme == "javascript" || scheme == "vbscript") return std::string();
+  if (!scheme.empty() && scheme != "http" && scheme != "https") return std::string();
   const std::string address = scheme.empty() ? "http://" + stored : stored;
   if (!FindShortcut(shortcuts, BareShortName(address)).empty()) return std::string();
   return address;
 }
 
-std::string ShortcutRedirect(Registry& registry, FileSystem& files, const std::string& address) {
+bool MayBeTypedNavigation(long flags, bool has_post_data, const std::string& headers) {
+  static const std::string kReferer = "referer:";
+  if ((flags & 1) != 0 || has_post_data) return false;
+  // Header lines end in CR LF; a name is matched at the start of a line, without regard to case.
+  for (size_t line = 0; line < headers.size();) {
+    size_t start = line;
+    while (start < headers.size() && (headers[start] == ' ' || headers[start] == '\t')) ++start;
+    if (StartsWithNoCase(headers.substr(start), kReferer)) return false;
+    const size_t end = headers.find('\n', line);
+    if (end == std::string::npos) break;
+    line = end + 1;
+  }
+  return true;
+}
+
+std::string ShortcutRedirect(Registry& registry, FileSystem& files, const std::string& address,
+                             const std::string& library_path) {
   const std::string name = BareShortName(address);
   if (name.empty()) return std::string();
-  std::string folder;
-  {
-    RegKey key =
-        RegKey::Open(registry, settings::kRoot, settings::kKeyPath, false, RegAccess::Read);
-    if (key) {
-      try {
-        folder = key.ReadString(settings::kPath);
-      } catch (const RegistryError&) {
-        folder.clear();  // not text: no folder known
-      }
-    }
-  }
-  const std::vector<UrlShortcut> shortcuts = LoadUrlShortcuts(files, folder);
+  const std::vector<std::string> folders = KnownProgramFolders(registry, library_path);
+  const std::vector<UrlShortcut> shortcuts =
+      LoadUrlShortcuts(files, folders.empty() ? std::string() : folders[0]);
   return NavigableAddress(FindShortcut(shortcuts, name), shortcuts);
 }
 

@@ -34,14 +34,24 @@ std::vector<UrlShortcut> LoadUrlShortcuts(FileSystem& files, const std::string& 
 std::string FindShortcut(const std::vector<UrlShortcut>& shortcuts, const std::string& name);
 
 // The address the browser is sent to for a stored one, or "" when it is not followed: an
-// address without a scheme gets "http://" (addresses are stored as typed, "www.example.com"); a
-// script address ("javascript:", "vbscript:") is not followed, nor one that is itself a known
+// address without a scheme gets "http://" (addresses are stored as typed, "www.example.com");
+// only http and https addresses are followed (the helper object's navigation must not take a
+// page to local files, script or other programs' protocols), and none that is itself a known
 // short name (the redirection would go round in a loop).
 std::string NavigableAddress(const std::string& stored, const std::vector<UrlShortcut>& shortcuts);
 
+// Whether a top-level navigation, by what BeforeNavigate2 tells of it, may be one the user typed:
+// not when it sends form data (a redirection would drop it), carries a Referer header (a page's
+// link or script) or comes from another window that targets this one (flag 1). The browser does
+// not tell a typed address from a page's script that sets its location, so this is no more than
+// a filter.
+bool MayBeTypedNavigation(long flags, bool has_post_data, const std::string& headers);
+
 // Where a top-level navigation to `address` goes instead, or "" to let it go on unchanged. Only
-// a short name is looked up: then the program folder comes from the settings value `path` (no
-// folder known: the built-in names only) and the shortcut file is read.
-std::string ShortcutRedirect(Registry& registry, FileSystem& files, const std::string& address);
+// a short name is looked up: then the program folder is the first of KnownProgramFolders (the
+// settings value `path`, else the folder of the library at library_path; none known: the
+// built-in names only) and the shortcut file is read.
+std::string ShortcutRedirect(Registry& registry, FileSystem& files, const std::string& address,
+                             const std::string& library_path = std::string());
 
 }  // namespace orv

@@ -69,7 +69,14 @@ TEST_F(ShortcutRedirectTest, AShortNameLeadsToItsAddress) {
       "s6=intranet\r\nv6=http://wiki/\r\n"
       "s7=local\r\nv7=localhost:8080/x\r\n"
       "s8=vb\r\nv8=vbscript:msgbox(1)\r\n"
-      "s9=empty\r\nv9=\r\n");
+      "s9=files\r\nv9=file:///C:/Windows/System32/\r\n"
+      "s10=res\r\nv10=res://ieframe.dll/x.htm\r\n"
+      "s11=mailto\r\nv11=mailto:x@example.com\r\n"
+      "s12=secure\r\nv12=HTTPS://secure.example/\r\n"
+      "s13=ftp\r\nv13=ftp://files.example/\r\n"
+      "s14=unc\r\nv14=\\\\server\\share\r\n"
+      "s15=empty\r\nv15=\r\n"
+      "s16=after\r\nv16=http://after.example/\r\n");
   const struct {
     const char* address;
     std::string target;
@@ -85,6 +92,14 @@ TEST_F(ShortcutRedirectTest, AShortNameLeadsToItsAddress) {
       {"http://intranet/", "http://wiki/"},          // a bare name that is no shortcut
       {"http://local/", "http://localhost:8080/x"},  // a port, not a scheme
       {"http://empty/", ""},                         // the run ends before it
+      // Only http and https targets: no local files, script or other protocols.
+      {"http://files/", ""},
+      {"http://res/", ""},
+      {"http://secure/", "HTTPS://secure.example/"},
+      {"http://ftp/", ""},
+      {"http://mailto/", ""},
+      {"http://unc/", "http://\\\\server\\share"},  // no scheme: taken as a host name
+      {"http://after/", ""},
       {"http://unknown/", ""},
       {"http://www.sina.com.cn/", ""},
   };
@@ -115,6 +130,36 @@ TEST_F(ShortcutRedirectTest, WithoutTheFileOrTheFolderOnlyTheBuiltInNamesResolve
   EXPECT_EQ(Redirect("sina"), "");
   registry.DeleteKey(settings::kRoot, settings::kKeyPath);
   EXPECT_EQ(Redirect("tavrosel"), MakerHomePage());
+}
+
+TEST_F(ShortcutRedirectTest, WithoutTheSettingsTheLibrarysOwnFolderIsRead) {
+  // A tab in an AppContainer may not read the settings key.
+  files.SetFile("D:\\Orvanel\\conf\\urlShortcut.ini",
+                "[UrlShortcut]\r\ns0=sina\r\nv0=http://www.sina.com.cn/\r\n");
+  registry.SetAccess(settings::kRoot, settings::kKeyPath, MemoryRegistry::Rule::Denied);
+  EXPECT_EQ(ShortcutRedirect(registry, files, "http://sina/", "D:\\Orvanel\\x64\\Selmont.dll"),
+            "http://www.sina.com.cn/");
+  EXPECT_EQ(ShortcutRedirect(registry, files, "http://sina/"), "");
+}
+
+TEST(MayBeTypedNavigation, NotForFormsLinksOrOtherWindows) {
+  const struct {
+    long flags;
+    bool post;
+    const char* headers;
+    bool typed;
+  } cases[] = {
+      {0, false, "", true},
+      {0, false, "Accept-Language: zh-CN\r\n", true},
+      {0, true, "", false},                                          // a form's data
+      {0, false, "Referer: http://www.example.com/\r\n", false},    // a page's link
+      {0, false, "Accept: */*\r\nreferer:http://a/\r\n", false},
+      {0, false, "X-Not-Referer: 1\r\n", true},
+      {1, false, "", false},  // another window targets this one
+      {2, false, "", true},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(MayBeTypedNavigation(c.flags, c.post, c.headers), c.typed) << c.headers;
 }
 
 TEST_F(ShortcutRedirectTest, AnOrdinaryAddressReadsNothing) {

@@ -63,6 +63,13 @@ void UnregisterIfPresent(Registry& registry, Shell& shell, const SiblingLibrary&
 
 }  // namespace
 
+bool InstallerRegisteredLibraries(Registry& registry) {
+  RegKey key = RegKey::Open(registry, kInstallerMarkRoot, kInstallerMarkKey, false, RegAccess::Read);
+  RegValue mark;
+  if (!key || !key.Query(kInstallerMarkValue, &mark) || mark.type != kRegDword) return false;
+  return mark.data.find_first_not_of('\0') != std::string::npos;
+}
+
 void WriteStartupValue(Registry& registry, const std::string& exe_path) {
   if (RegKey machine = OpenRunKey(registry, kRunRoot)) {
     machine.WriteString(kRunValueName, exe_path);
@@ -119,6 +126,7 @@ void RegisterSiblingLibraries(Registry& registry, Shell& shell,
 
 void UnregisterSiblingLibraries(Registry& registry, Shell& shell,
                                 const std::string& program_folder) {
+  if (InstallerRegisteredLibraries(registry)) return;
   UnregisterIfPresent(registry, shell, kSelmontLibrary, program_folder);
   UnregisterIfPresent(registry, shell, kDarrowinLibrary, program_folder);
 }

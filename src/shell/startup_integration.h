@@ -46,6 +46,16 @@ inline constexpr SiblingLibrary kDarrowinLibrary{"Darrowin.dll",
 inline constexpr char kClassIdKeyPath[] = "CLSID";
 inline constexpr char kRegSvr32[] = "RegSvr32.exe";
 
+// The installer's mark, written where the program of its bitness reads HKEY_LOCAL_MACHINE: the
+// installer (elevated) registered both libraries machine-wide and unregisters them when it
+// uninstalls. A REG_DWORD that is not 0.
+inline constexpr RegRoot kInstallerMarkRoot = RegRoot::LocalMachine;
+inline constexpr char kInstallerMarkKey[] = "Software\\Tavrosel\\Orvanel";
+inline constexpr char kInstallerMarkValue[] = "LibrariesRegistered";
+
+// Whether the installer's mark is there (a value of another type counts as no mark).
+bool InstallerRegisteredLibraries(Registry& registry);
+
 // The start-up value holds the executable's full path, without quotes or arguments. Written
 // under the machine's Run key where it can be opened with full access (a copy under the user's
 // key goes: one start, one entry); otherwise under the user's key, unless the machine's already
@@ -70,7 +80,9 @@ std::string UnregisterParameters(const SiblingLibrary& library, const std::strin
 // AllowIEMenu is on and its class identifier is missing. Raises RegistryError when AllowIEMenu
 // is missing or not a number.
 void RegisterSiblingLibraries(Registry& registry, Shell& shell, const std::string& program_folder);
-// Unregisters each library whose class identifier exists.
+// Unregisters each library whose class identifier exists, unless the installer registered them
+// (InstallerRegisteredLibraries): an elevated run must never leave later runs, which cannot
+// register them again, without the browser side.
 void UnregisterSiblingLibraries(Registry& registry, Shell& shell,
                                 const std::string& program_folder);
 

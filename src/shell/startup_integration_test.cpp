@@ -183,5 +183,33 @@ TEST_F(StartupIntegrationTest, UnregistersEachLibraryWhoseClassExistsWhateverThe
                                                             "/s /u \"C:\\Orvanel\\Darrowin.dll\""}));
 }
 
+TEST_F(StartupIntegrationTest, LibrariesTheInstallerRegisteredStayRegisteredAtClose) {
+  AddClassId(kSelmontLibrary.class_id);
+  AddClassId(kDarrowinLibrary.class_id);
+  const struct {
+    RegValue mark;
+    bool kept;
+  } cases[] = {
+      {RegValue{kRegDword, std::string("\x01\0\0\0", 4)}, true},
+      {RegValue{kRegDword, std::string("\0\0\0\0", 4)}, false},  // 0: no mark
+      {RegValue{kRegSz, "1"}, false},                              // another type: no mark
+  };
+  for (const auto& c : cases) {
+    shell.calls.clear();
+    reg.OpenKey(kInstallerMarkRoot, kInstallerMarkKey, true)->SetValue(kInstallerMarkValue, c.mark);
+    EXPECT_EQ(InstallerRegisteredLibraries(reg), c.kept);
+    UnregisterSiblingLibraries(reg, shell, kFolder);
+    EXPECT_EQ(shell.calls.size(), c.kept ? 0u : 2u);
+  }
+  // The start-up check is the same with the mark: only a missing class is registered.
+  reg.OpenKey(kInstallerMarkRoot, kInstallerMarkKey, true)
+      ->SetValue(kInstallerMarkValue, RegValue{kRegDword, std::string("\x01\0\0\0", 4)});
+  SetAllowIEMenu(true);
+  shell.calls.clear();
+  reg.DeleteKey(RegRoot::ClassesRoot, std::string("CLSID\\") + kDarrowinLibrary.class_id);
+  RegisterSiblingLibraries(reg, shell, kFolder);
+  EXPECT_EQ(RegSvr32Parameters(), (std::vector<std::string>{"/s \"C:\\Orvanel\\Darrowin.dll\""}));
+}
+
 }  // namespace
 }  // namespace orv

@@ -41,7 +41,7 @@ namespace {
 
 std::vector<std::string> ClassKeys(const std::string& class_id) {
   const std::string key = "Software\\Classes\\CLSID\\" + class_id;
-  return {key, key + "\\InprocServer32"};
+  return {key, key + "\\InprocServer32", key + "\\" + kAppContainerCompatibleKey};
 }
 
 }  // namespace
@@ -87,19 +87,49 @@ std::vector<std::string> PresentKeys(const CompanionLibrary& library, REGSAM vie
   return present;
 }
 
-std::string MachineText(const std::string& path, const char* name) {
-  char data[MAX_PATH * 2] = {};
-  DWORD size = sizeof(data) - 1;
-  if (RegGetValueA(HKEY_LOCAL_MACHINE, path.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) !=
-      ERROR_SUCCESS)
+std::string MachineText(const std::string& path, const char* name, REGSAM view) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
     return "";
-  return data;
+  char data[MAX_PATH * 2] = {};
+  DWORD size = sizeof(data) - 1, type = 0;
+  const LONG result =
+      RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS && type == REG_SZ ? std::string(data) : std::string();
 }
 
-void RemoveRegistration(const CompanionLibrary& library) {
+void RemoveRegistration(const CompanionLibrary& library, REGSAM view) {
   // Children go with their parents; the deepest first keeps a parent from blocking.
-  for (auto k = library.keys.rbegin(); k != library.keys.rend(); ++k)
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, k->c_str());
+  for (auto k = library.keys.rbegin(); k != library.keys.rend(); ++k) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, k->c_str(), 0, KEY_ALL_ACCESS | view, &key) !=
+        ERROR_SUCCESS)
+      continue;
+    RegDeleteTreeA(key, nullptr);
+    RegCloseKey(key);
+    const size_t parent = k->rfind('\\');
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, k->substr(0, parent).c_str(), 0, KEY_ALL_ACCESS | view,
+                      &key) == ERROR_SUCCESS) {
+      RegDeleteKeyA(key, k->substr(parent + 1).c_str());
+      RegCloseKey(key);
+    }
+  }
+}
+
+void WriteInstallerMark(bool present) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kInstallerMarkKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                      nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return;
+  const DWORD one = 1;
+  if (present) {
+    RegSetValueExA(key, kInstallerMarkValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
+                   sizeof one);
+  } else {
+    RegDeleteValueA(key, kInstallerMarkValue);
+  }
+  RegCloseKey(key);
 }
 
 }  // namespace e2e

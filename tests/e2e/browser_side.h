@@ -29,11 +29,15 @@ class BrowserFrames {
   std::vector<HWND> frames_;
 };
 
+// Below a class key: the category of the add-ons tabs in Enhanced Protected Mode load.
+inline constexpr char kAppContainerCompatibleKey[] =
+    "Implemented Categories\\{59FB2056-D625-48D0-A944-1A85B5AB2640}";
+
 struct CompanionLibrary {
   const char* file_name;
   const char* class_id;
   // The keys its registration writes below HKEY_LOCAL_MACHINE, parents first (in the view of
-  // the library's bitness).
+  // the library's bitness): keys[0] the class key, keys[1] its InprocServer32.
   std::vector<std::string> keys;
 };
 const CompanionLibrary& SelmontLibrary();
@@ -45,8 +49,14 @@ bool MachineKeyExists(const std::string& path, REGSAM view = 0);
 // The keys of the library that exist (own view, or the one named).
 std::vector<std::string> PresentKeys(const CompanionLibrary& library, REGSAM view = 0);
 // A text value of HKLM\<path> ("" for the default value); "" when missing.
-std::string MachineText(const std::string& path, const char* name);
-// Deletes every key of the library (a test's clean start).
-void RemoveRegistration(const CompanionLibrary& library);
+std::string MachineText(const std::string& path, const char* name, REGSAM view = 0);
+// Deletes every key of the library (a test's clean start), in the driver's view or the one named.
+void RemoveRegistration(const CompanionLibrary& library, REGSAM view = 0);
+
+// The installer's mark that it registered the libraries (HKLM, the driver's view).
+inline constexpr char kInstallerMarkKey[] = "Software\\Tavrosel\\Orvanel";
+inline constexpr char kInstallerMarkValue[] = "LibrariesRegistered";
+// Writes it (1) or deletes it.
+void WriteInstallerMark(bool present);
 
 }  // namespace e2e

@@ -2,8 +2,12 @@
 //   Selmont.dll, created through COM and given a site that raises the browser's events, asks the
 //   running program for scans (which close a black-listed dummy frame) and sends short names to
 //   their addresses; a main window of the test's own records exactly what it posts;
-//   Darrowin.dll, created by its programmatic identifier and called through IDispatch, hands
-//   addresses to the running program's black list;
+//   Selmont.dll keeps a black-listed new window from opening (NewWindow3) and the program reports
+//   it in its tray history;
+//   Darrowin.dll, created by its programmatic identifier, given a page's site as the browser's
+//   script engine gives it and called through IDispatch, hands addresses to the running
+//   program's black list only for the program's own context-menu pages;
+//   WM_COPYDATA from this (another) process hands an address over as the companions do;
 //   the script of the pages GetCurrent.htm and GetLink.htm, taken from the program folder and run
 //   by the system's script host with a stand-in for the browser's context-menu arguments.
 #include <gtest/gtest.h>
@@ -21,6 +25,7 @@
 
 #include "browser_side.h"
 #include "harness.h"
+#include "tray_menu_keys.h"
 
 namespace e2e {
 namespace {
@@ -44,6 +49,12 @@ const IID kIidConnectionPoint = {
     0xB196B286, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
 const IID kIidObjectSafety = {
     0xCB5BDC81, 0x93C1, 0x11CF, {0x8F, 0x20, 0x00, 0x80, 0x5F, 0x2C, 0xD0, 0x64}};
+const IID kIidServiceProvider = {
+    0x6D5140C1, 0x7436, 0x11CE, {0x80, 0x34, 0x00, 0xAA, 0x00, 0x60, 0x09, 0xFA}};
+const GUID kSidContainerDispatch = {
+    0xB722BE00, 0x4E68, 0x101B, {0xA2, 0xBC, 0x00, 0xAA, 0x00, 0x40, 0x47, 0x70}};
+// The program's data tags of WM_COPYDATA.
+constexpr ULONG_PTR kCopyDataAddUrl = 0x4F525601;
 
 #define NOT_HERE override { return E_NOTIMPL; }
 
@@ -199,6 +210,75 @@ class FakeBrowser final : public IWebBrowser2,
 
 #undef NOT_HERE
 
+// A test-owned object with one interface besides IUnknown; never deleted through its count.
+template <class I>
+class OneInterface : public I {
+ public:
+  explicit OneInterface(const IID& iid) : iid_(iid) {}
+  LONG refs = 1;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, iid_)) {
+      *out = nullptr;
+      return E_NOINTERFACE;
+    }
+    *out = static_cast<I*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+
+ private:
+  IID iid_;
+};
+
+// A page's document as a scripted object reaches it: only IDispatch, with the property "URL".
+class FakeDocument final : public OneInterface<IDispatch> {
+ public:
+  explicit FakeDocument(std::wstring url) : OneInterface(IID_IDispatch), url(std::move(url)) {}
+  std::wstring url;
+
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                          DISPID* ids) override {
+    if (count != 1 || lstrcmpiW(names[0], L"URL") != 0) return DISP_E_UNKNOWNNAME;
+    ids[0] = kUrl;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*,
+                                   VARIANT* result, EXCEPINFO*, UINT*) override {
+    if (id != kUrl || !(flags & DISPATCH_PROPERTYGET) || result == nullptr)
+      return DISP_E_MEMBERNOTFOUND;
+    VariantInit(result);
+    result->vt = VT_BSTR;
+    result->bstrVal = SysAllocString(url.c_str());
+    return S_OK;
+  }
+
+ private:
+  static constexpr DISPID kUrl = 1025;
+};
+
+// The site the browser's script engine gives an object it creates: a service provider that
+// answers with the document of the page whose script created it.
+class FakeScriptSite final : public OneInterface<IServiceProvider> {
+ public:
+  explicit FakeScriptSite(FakeDocument* document)
+      : OneInterface(kIidServiceProvider), document(document) {}
+  FakeDocument* document;
+
+  HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID riid, void** out) override {
+    *out = nullptr;
+    if (!IsEqualGUID(service, kSidContainerDispatch)) return E_NOINTERFACE;
+    return document->QueryInterface(riid, out);
+  }
+};
+
 VARIANT Dispatch(IDispatch* object) {
   VARIANT v;
   VariantInit(&v);
@@ -245,14 +325,41 @@ void DocumentComplete(FakeBrowser& browser, IDispatch* frame) {
   VariantClear(&url);
 }
 // True when the helper object cancelled the navigation.
-bool BeforeNavigate2(FakeBrowser& browser, IDispatch* frame, const wchar_t* address) {
+// A page's navigation sends its headers (a link: "Referer: ...").
+bool BeforeNavigate2(FakeBrowser& browser, IDispatch* frame, const wchar_t* address,
+                     const wchar_t* sent_headers = nullptr) {
   VARIANT url = Empty(), flags = Empty(), target = Empty(), post = Empty(), headers = Empty();
   url.vt = VT_BSTR;
   url.bstrVal = SysAllocString(address);
+  if (sent_headers) {
+    headers.vt = VT_BSTR;
+    headers.bstrVal = SysAllocString(sent_headers);
+  }
   VARIANT_BOOL cancel = VARIANT_FALSE;
   browser.Raise(DISPID_BEFORENAVIGATE2, {Dispatch(frame), ByRef(&url), ByRef(&flags),
                                          ByRef(&target), ByRef(&post), ByRef(&headers),
                                          BoolRef(&cancel)});
+  VariantClear(&url);
+  VariantClear(&headers);
+  return cancel == VARIANT_TRUE;
+}
+
+// True when the helper object cancelled the new window (address nullptr: none given).
+bool NewWindow3(FakeBrowser& browser, const wchar_t* address) {
+  IDispatch* created = nullptr;
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  VARIANT slot = Empty(), flags = Empty(), context = Empty(), url = Empty();
+  slot.vt = VT_BYREF | VT_DISPATCH;
+  slot.ppdispVal = &created;
+  flags.vt = VT_I4;
+  context.vt = VT_BSTR;
+  context.bstrVal = SysAllocString(L"http://www.example.org/opener.html");
+  if (address) {
+    url.vt = VT_BSTR;
+    url.bstrVal = SysAllocString(address);
+  }
+  browser.Raise(DISPID_NEWWINDOW3, {slot, BoolRef(&cancel), flags, context, url});
+  VariantClear(&context);
   VariantClear(&url);
   return cancel == VARIANT_TRUE;
 }
@@ -366,6 +473,50 @@ class CompanionsE2e : public ::testing::Test {
     ASSERT_NE(browser_.sink, nullptr) << "the helper object did not join the browser's events";
   }
 
+  // The address the browser gives a page of the program folder ("file:///C:/.../GetLink.htm").
+  std::wstring OwnPageAddress(const char* page) const {
+    std::wstring address = L"file:///" + Wide(folder_ + page);
+    for (wchar_t& c : address)
+      if (c == L'\\') c = L'/';
+    return address;
+  }
+  // Orvanel.BlackList as a page's script creates it: by its programmatic identifier, then given
+  // the page's site (nullptr: none).
+  IDispatch* CreateBlackList(IServiceProvider* site) {
+    CLSID clsid;
+    IDispatch* list = nullptr;
+    if (CLSIDFromProgID(L"Orvanel.BlackList", &clsid) != S_OK ||
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                         reinterpret_cast<void**>(&list)) != S_OK)
+      return nullptr;
+    if (site) {
+      IObjectWithSite* with_site = nullptr;
+      EXPECT_EQ(list->QueryInterface(kIidObjectWithSite, reinterpret_cast<void**>(&with_site)),
+                S_OK);
+      if (with_site) {
+        EXPECT_EQ(with_site->SetSite(site), S_OK);
+        with_site->Release();
+      }
+    }
+    return list;
+  }
+  // AddUrl(address) through IDispatch; the result goes to *added.
+  HRESULT AddUrl(IDispatch* list, const wchar_t* address, bool* added) {
+    LPOLESTR name = const_cast<LPOLESTR>(L"addurl");  // script names match without case
+    DISPID id = DISPID_UNKNOWN;
+    EXPECT_EQ(list->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
+    VARIANT arg = Empty(), result = Empty();
+    arg.vt = VT_BSTR;
+    arg.bstrVal = SysAllocString(address);
+    DISPPARAMS params = {&arg, nullptr, 1, 0};
+    const HRESULT hr =
+        list->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr);
+    VariantClear(&arg);
+    *added = result.vt == VT_BOOL && result.boolVal == VARIANT_TRUE;
+    VariantClear(&result);
+    return hr;
+  }
+
   int RunLength(const char* prefix) {
     int n = 0;
     bool found = true;
@@ -436,13 +587,7 @@ TEST_F(CompanionsE2e, TheHelperObjectAsksForAScanOnlyWhenItShould) {
     if (event == "new window") {
       NewWindow2(browser_);
     } else if (event == "new window 3") {
-      IDispatch* created = nullptr;
-      VARIANT_BOOL cancel = VARIANT_FALSE;
-      VARIANT slot = Empty(), flags = Empty(), context = Empty(), url = Empty();
-      slot.vt = VT_BYREF | VT_DISPATCH;
-      slot.ppdispVal = &created;
-      flags.vt = VT_I4;
-      browser_.Raise(DISPID_NEWWINDOW3, {slot, BoolRef(&cancel), flags, context, url});
+      EXPECT_FALSE(NewWindow3(browser_, nullptr));
     } else {
       DocumentComplete(browser_, event == "top document" ? static_cast<IWebBrowser2*>(&browser_)
                                                          : static_cast<IWebBrowser2*>(&frame));
@@ -493,6 +638,8 @@ TEST_F(CompanionsE2e, AShortNameTypedIntoTheBrowserGoesToItsAddress) {
   ASSERT_TRUE(FileExists(shortcuts)) << "conf\\urlShortcut.ini is not delivered";
   ASSERT_TRUE(WriteIniValue(shortcuts, "UrlShortcut", "s0", "OrvTest"));
   ASSERT_TRUE(WriteIniValue(shortcuts, "UrlShortcut", "v0", "www.example.org/orvanel"));
+  ASSERT_TRUE(WriteIniValue(shortcuts, "UrlShortcut", "s1", "OrvFile"));
+  ASSERT_TRUE(WriteIniValue(shortcuts, "UrlShortcut", "v1", "file:///C:/windows/win.ini"));
   StartProgram();  // writes the program folder into the settings
   SiteHelperObject();
   FakeBrowser frame;
@@ -501,18 +648,22 @@ TEST_F(CompanionsE2e, AShortNameTypedIntoTheBrowserGoesToItsAddress) {
     const wchar_t* typed;
     bool in_frame;
     std::wstring target;  // empty: goes on unchanged
+    const wchar_t* headers;
   } cases[] = {
-      {L"http://orvtest/", false, L"http://www.example.org/orvanel"},
-      {L"http://TV/", false, home},
-      {L"http://tavrosel/", false, home},
-      {L"http://nosuchname/", false, L""},
-      {L"http://www.example.org/", false, L""},
-      {L"http://orvtest/", true, L""},  // only the address bar's navigation is redirected
+      {L"http://orvtest/", false, L"http://www.example.org/orvanel", nullptr},
+      {L"http://TV/", false, home, nullptr},
+      {L"http://tavrosel/", false, home, nullptr},
+      {L"http://nosuchname/", false, L"", nullptr},
+      {L"http://www.example.org/", false, L"", nullptr},
+      {L"http://orvtest/", true, L"", nullptr},  // only the address bar's navigation is redirected
+      {L"http://orvtest/", false, L"", L"Referer: http://www.example.com/\r\n"},  // a page's link
+      {L"http://orvfile/", false, L"", nullptr},  // a local file is not followed
   };
   for (const auto& c : cases) {
     browser_.navigations.clear();
     const bool cancelled = BeforeNavigate2(
-        browser_, c.in_frame ? static_cast<IWebBrowser2*>(&frame) : &browser_, c.typed);
+        browser_, c.in_frame ? static_cast<IWebBrowser2*>(&frame) : &browser_, c.typed,
+        c.headers);
     PumpMessages();  // the new navigation starts from the message loop
     const std::wstring typed = c.typed;
     EXPECT_EQ(cancelled, !c.target.empty()) << std::string(typed.begin(), typed.end());
@@ -527,64 +678,178 @@ TEST_F(CompanionsE2e, AShortNameTypedIntoTheBrowserGoesToItsAddress) {
   }
 }
 
-TEST_F(CompanionsE2e, TheContextMenuObjectAddsAnAddressToTheRunningProgram) {
+// COM unloads a library when DllCanUnloadNow says so: never while a client holds its class
+// factory (with or without LockServer) or one of its objects.
+TEST_F(CompanionsE2e, ALibraryStaysLoadedWhileItsFactoryOrAnObjectIsHeld) {
+  for (const CompanionLibrary* library : {&SelmontLibrary(), &DarrowinLibrary()}) {
+    SCOPED_TRACE(library->file_name);
+    HMODULE module = LoadLibraryA((folder_ + library->file_name).c_str());
+    ASSERT_NE(module, nullptr);
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
+    auto get_class_object = reinterpret_cast<GetClassObject>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+    auto can_unload = reinterpret_cast<CanUnloadNow>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+    ASSERT_TRUE(get_class_object && can_unload);
+    CLSID clsid;
+    ASSERT_EQ(CLSIDFromString(Wide(library->class_id).data(), &clsid), S_OK);
+    auto factory = [&] {
+      IClassFactory* f = nullptr;
+      EXPECT_EQ(get_class_object(clsid, IID_IClassFactory, reinterpret_cast<void**>(&f)), S_OK);
+      return f;
+    };
+    EXPECT_EQ(can_unload(), S_OK);
+    IClassFactory* held = factory();
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(can_unload(), S_FALSE) << "unloadable while its factory is held";
+    EXPECT_EQ(held->LockServer(TRUE), S_OK);
+    held->Release();
+    EXPECT_EQ(can_unload(), S_FALSE) << "unloadable while locked";
+    held = factory();
+    EXPECT_EQ(held->LockServer(FALSE), S_OK);
+    IUnknown* object = nullptr;
+    ASSERT_EQ(held->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&object)), S_OK);
+    held->Release();
+    EXPECT_EQ(can_unload(), S_FALSE) << "unloadable while an object lives";
+    object->Release();
+    EXPECT_EQ(can_unload(), S_OK);
+    FreeLibrary(module);
+  }
+}
+
+TEST_F(CompanionsE2e, TheContextMenuObjectAddsOnlyForTheProgramsOwnPages) {
   StartProgram();
   const int entries = RunLength("ad");
   ASSERT_TRUE(WaitUntil([&] { return BlackListRows() == entries; }, kTimeoutMs));
-  CLSID clsid;
-  ASSERT_EQ(CLSIDFromProgID(L"Orvanel.BlackList", &clsid), S_OK);
-  IDispatch* list = nullptr;
-  ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                             reinterpret_cast<void**>(&list)),
-            S_OK);
-  // Safe for scripting, as the browser asks before a page may call it.
+  FakeDocument link_page(OwnPageAddress("GetLink.htm"));
+  FakeScriptSite link_site(&link_page);
+  IDispatch* list = CreateBlackList(&link_site);
+  ASSERT_NE(list, nullptr) << "Orvanel.BlackList cannot be created";
+  // Safe for scripting, as the browser asks before a page may call it: the site lock decides.
   IObjectSafety* safety = nullptr;
   ASSERT_EQ(list->QueryInterface(kIidObjectSafety, reinterpret_cast<void**>(&safety)), S_OK);
   DWORD supported = 0, enabled = 0;
   EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled), S_OK);
   EXPECT_TRUE(supported & INTERFACESAFE_FOR_UNTRUSTED_CALLER);
-  EXPECT_EQ(safety->SetInterfaceSafetyOptions(IID_IDispatch, INTERFACESAFE_FOR_UNTRUSTED_CALLER,
-                                              INTERFACESAFE_FOR_UNTRUSTED_CALLER),
-            S_OK);
   safety->Release();
-
-  LPOLESTR name = const_cast<LPOLESTR>(L"addurl");  // script names match without case
-  DISPID id = DISPID_UNKNOWN;
-  ASSERT_EQ(list->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
   LPOLESTR other = const_cast<LPOLESTR>(L"RemoveUrl");
   DISPID other_id;
   EXPECT_EQ(list->GetIDsOfNames(IID_NULL, &other, 1, 0, &other_id), DISP_E_UNKNOWNNAME);
-  auto add = [&](const wchar_t* address, VARIANT* result) {
-    VARIANT arg = Empty();
-    arg.vt = VT_BSTR;
-    arg.bstrVal = SysAllocString(address);
-    DISPPARAMS params = {&arg, nullptr, 1, 0};
-    VariantInit(result);
-    const HRESULT hr =
-        list->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, result, nullptr, nullptr);
-    VariantClear(&arg);
-    return hr;
-  };
-  VARIANT result;
-  ASSERT_EQ(add(L"http://ads.example.net/弹窗*", &result), S_OK);
-  EXPECT_EQ(result.vt, VT_BOOL);
-  EXPECT_EQ(result.boolVal, VARIANT_TRUE);
-  EXPECT_TRUE(WaitForLastEntry("http://ads.example.net/弹窗?")) << "last entry " << LastBlackListEntry();
-  EXPECT_EQ(RunLength("ad"), entries + 1);
-  EXPECT_TRUE(WaitUntil([&] { return BlackListRows() == entries + 1; }, kTimeoutMs))
-      << "the page's black list did not grow";
 
-  ASSERT_EQ(add(L"  ", &result), S_OK);
-  EXPECT_EQ(result.boolVal, VARIANT_FALSE) << "a blank address was accepted";
+  bool added = false;
+  ASSERT_EQ(AddUrl(list, L"http://ads.example.net/弹窗*", &added), S_OK);
+  EXPECT_TRUE(added);
+  EXPECT_TRUE(WaitForLastEntry("http://ads.example.net/弹窗?")) << "last entry " << LastBlackListEntry();
+  // Two in quick succession both arrive, in their order.
+  ASSERT_EQ(AddUrl(list, L"http://first.example/", &added), S_OK);
+  EXPECT_TRUE(added);
+  ASSERT_EQ(AddUrl(list, L"http://second.example/", &added), S_OK);
+  EXPECT_TRUE(added);
+  EXPECT_TRUE(WaitForLastEntry("http://second.example/"));
+  EXPECT_EQ(IniValue(ini_, kSection, "ad" + std::to_string(entries + 1)), "http://first.example/");
+  EXPECT_TRUE(WaitUntil([&] { return BlackListRows() == entries + 3; }, kTimeoutMs))
+      << "the page's black list did not grow";
+  // Refused by the object: nothing is sent.
+  for (const wchar_t* refused : {L"  ", L"http://*.example.net/", L"??????", L"about:blank",
+                                 L"http://ads.example.net/\u0100"}) {  // not in code page 936
+    ASSERT_EQ(AddUrl(list, refused, &added), S_OK);
+    EXPECT_FALSE(added) << "accepted: " << std::string(refused, refused + wcslen(refused));
+  }
   DISPPARAMS none = {nullptr, nullptr, 0, 0};
-  EXPECT_EQ(list->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
+  VARIANT result = Empty();
+  EXPECT_EQ(list->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
             DISP_E_BADPARAMCOUNT);
+  // The page navigated away since the object was made: the lock is asked at every call.
+  link_page.url = L"http://www.example.com/GetLink.htm";
+  EXPECT_EQ(AddUrl(list, L"http://navigated.example/", &added), E_ACCESSDENIED);
   list->Release();
+  // Any other document, or none: an error, and nothing is sent.
+  FakeDocument web_page(L"http://www.example.com/page.html");
+  FakeScriptSite web_site(&web_page);
+  FakeDocument other_file(OwnPageAddress("conf\\Other.htm"));
+  FakeScriptSite other_site(&other_file);
+  for (IServiceProvider* site : {static_cast<IServiceProvider*>(&web_site),
+                                 static_cast<IServiceProvider*>(&other_site),
+                                 static_cast<IServiceProvider*>(nullptr)}) {
+    IDispatch* foreign = CreateBlackList(site);
+    ASSERT_NE(foreign, nullptr);
+    EXPECT_EQ(AddUrl(foreign, L"http://every.example/", &added), E_ACCESSDENIED);
+    EXPECT_FALSE(added);
+    foreign->Release();
+  }
   // Nothing was added for the refused calls: the next address is the next entry.
   ASSERT_TRUE(WriteSettingString("LastAddUrl", "http://marker.example/"));
   ASSERT_TRUE(PostMessageA(main_, 0x501, 0, 0));
   EXPECT_TRUE(WaitForLastEntry("http://marker.example/"));
+  EXPECT_EQ(RunLength("ad"), entries + 4);
+  EXPECT_EQ(link_page.refs, 1) << "the object holds the page after its release";
+}
+
+TEST_F(CompanionsE2e, AnAddressHandedOverByAnotherProcessIsAddedOnce) {
+  StartProgram();
+  const int entries = RunLength("ad");
+  auto hand_over = [&](ULONG_PTR tag, const std::string& bytes) {
+    COPYDATASTRUCT data = {tag, static_cast<DWORD>(bytes.size()),
+                           const_cast<char*>(bytes.data())};
+    DWORD_PTR taken = 12345;
+    EXPECT_NE(SendMessageTimeoutA(main_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                  SMTO_ABORTIFHUNG, kTimeoutMs, &taken),
+              0);
+    return taken == TRUE;
+  };
+  EXPECT_TRUE(hand_over(kCopyDataAddUrl, "http://handed-over.example/a*b"));
+  EXPECT_TRUE(WaitForLastEntry("http://handed-over.example/a?b")) << "last " << LastBlackListEntry();
+  for (const std::string& refused :
+       {std::string("http://x.example/\r\nad0=*"), std::string("http://*.example/"),
+        std::string("*"), std::string(2048, 'a'), std::string()}) {
+    EXPECT_FALSE(hand_over(kCopyDataAddUrl, refused)) << refused.substr(0, 40);
+  }
+  EXPECT_FALSE(hand_over(kCopyDataAddUrl + 9, "http://other-tag.example/"));
+  // Taken once, added once: a message after it that carries nothing adds nothing (sent, so that
+  // it is handled before the mailbox is written).
+  DWORD_PTR ignored = 0;
+  ASSERT_NE(SendMessageTimeoutA(main_, 0x501, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &ignored), 0);
+  ASSERT_TRUE(WriteSettingString("LastAddUrl", "http://marker.example/"));
+  ASSERT_TRUE(PostMessageA(main_, 0x501, 0, 0));
+  EXPECT_TRUE(WaitForLastEntry("http://marker.example/"));
   EXPECT_EQ(RunLength("ad"), entries + 2);
+  EXPECT_EQ(IniValue(ini_, kSection, "ad" + std::to_string(entries)),
+            "http://handed-over.example/a?b");
+}
+
+TEST_F(CompanionsE2e, TheHelperObjectKeepsABlackListedWindowFromOpening) {
+  const int black = RunLength("ad");
+  ASSERT_TRUE(WriteIniValue(ini_, kSection, "pass0", "http://ad.doubleclick.net/allowed*"));
+  ASSERT_TRUE(WriteSettingDword("KillAd_Notice", 1));
+  StartProgram();
+  SiteHelperObject();
+  EXPECT_TRUE(NewWindow3(browser_, L"http://ad.doubleclick.net/kept-from-opening"))
+      << "a black-listed window was let open";
+  EXPECT_FALSE(NewWindow3(browser_, L"http://ad.doubleclick.net/allowed.html"))
+      << "a white-listed window was cancelled";
+  EXPECT_FALSE(NewWindow3(browser_, L"http://www.example.org/news.html"));
+  // The program reports it as a closed window: LastBlockURL, and its tray history.
+  std::string last_block;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return ReadSettingString("LastBlockURL", &last_block) &&
+               last_block == "http://ad.doubleclick.net/kept-from-opening";
+      },
+      kTimeoutMs))
+      << "LastBlockURL holds '" << last_block << "'";
+  // A list changed on disk counts from the next window on.
+  ASSERT_TRUE(WriteIniValue(ini_, kSection, "ad" + std::to_string(black), "http://late.example/*"));
+  EXPECT_TRUE(NewWindow3(browser_, L"http://late.example/x"));
+  // The first entry of the history is the first window kept from opening: picked, it goes to
+  // the temporary white list.
+  PickFirstBlockedWindow(main_, program_.id());
+  EXPECT_TRUE(WaitUntil(
+      [&] { return IniValue(ini_, kSection, "temp0") == "http://ad.doubleclick.net/kept-from-opening"; },
+      kTimeoutMs))
+      << "temp0 '" << IniValue(ini_, kSection, "temp0") << "'";
+  EXPECT_FALSE(NewWindow3(browser_, L"http://ad.doubleclick.net/kept-from-opening"))
+      << "a reopened address was cancelled again";
 }
 
 // The script block of a page of the program folder.
@@ -597,43 +862,102 @@ std::string PageScript(const std::string& path) {
   return end == std::string::npos ? "" : page.substr(start + 1, end - start - 1);
 }
 
-TEST_F(CompanionsE2e, TheContextMenuPagesScriptsReachTheProgram) {
+TEST_F(CompanionsE2e, TheContextMenuPagesPassTheRightAddressAndSayWhenNothingWasAdded) {
   StartProgram();
   const std::string current = PageScript(folder_ + "GetCurrent.htm");
   const std::string link = PageScript(folder_ + "GetLink.htm");
   ASSERT_FALSE(current.empty()) << "no script in GetCurrent.htm";
   ASSERT_FALSE(link.empty()) << "no script in GetLink.htm";
+  // What the page did, a line each: "add <address>" or "alert <text as escape() writes it>".
+  const std::string log = folder_ + "menu-page.log";
   // The page's own script after a stand-in for the browser's context-menu arguments (the
-  // window the menu was opened in).
-  auto run = [&](const std::string& arguments, const std::string& script) {
-    const std::string file = folder_ + "menu-page.js";
-    ASSERT_TRUE(WriteFileBytes(file, "var external = { menuArguments: " + arguments + " };\r\n" +
-                                         "if (!external.menuArguments.top) "
-                                         "external.menuArguments.top = external.menuArguments;\r\n" +
-                                         script));
+  // window the menu was opened in), for alert and, unless `object` is "", for the black-list
+  // object (its AddUrl answers with `object`: "true", "false" or "throw").
+  auto run = [&](const std::string& arguments, const std::string& script,
+                 const std::string& object) {
+    DeleteFileA(log.c_str());
+    std::string prelude =
+        "var fso = new ActiveXObject('Scripting.FileSystemObject');\r\n"
+        "function record(line) { var f = fso.OpenTextFile('" + log + "', 8, true); "
+        "f.WriteLine(line); f.Close(); }\r\n"
+        "function alert(text) { record('alert ' + escape(text)); }\r\n"
+        "var external = { menuArguments: " + arguments + " };\r\n"
+        "if (!external.menuArguments.top) external.menuArguments.top = external.menuArguments;\r\n";
+    for (char& c : prelude)
+      if (c == '\\') c = '/';  // the log's path, in a script string
+    if (!object.empty())
+      prelude += "ActiveXObject = function (name) { this.AddUrl = function (address) { "
+                 "if ('" + object + "' == 'throw') throw new Error('refused'); "
+                 "record('add ' + address); return " + (object == "throw" ? "false" : object) +
+                 "; }; };\r\n";
+    ASSERT_TRUE(WriteFileBytes(folder_ + "menu-page.js", prelude + script));
     DWORD code = 12345;
-    ASSERT_TRUE(RunAndWait("cscript.exe //nologo \"" + file + "\"", kTimeoutMs, &code));
+    ASSERT_TRUE(RunAndWait("cscript.exe //nologo \"" + folder_ + "menu-page.js\"", kTimeoutMs,
+                           &code));
     EXPECT_EQ(code, 0u);
   };
+  auto recorded = [&] {
+    std::string bytes;
+    ReadFileBytes(log, &bytes);
+    std::string lines;
+    for (char c : bytes)
+      if (c != '\r') lines += c;
+    return lines;
+  };
+  const std::string no_link =
+      "alert %u8FD9%u91CC%u6CA1%u6709%u94FE%u63A5%uFF0C%u6CA1%u6709%u7F51%u5740%u52A0%u5165"
+      "%u9ED1%u540D%u5355%u3002\n";
+  const std::string not_added =
+      "alert %u672A%u80FD%u52A0%u5165%u9ED1%u540D%u5355%uFF1A%u5C9A%u6F84%u6B27%u51E1%u8BFA"
+      "%u6CA1%u6709%u8FD0%u884C%uFF0C%u6216%u8005%u8FD9%u4E2A%u7F51%u5740%u4E0D%u80FD%u52A0"
+      "%u5165%u9ED1%u540D%u5355%u3002\n";
+  const struct {
+    const char* what;
+    std::string arguments;
+    const std::string& script;
+    std::string object;
+    std::string lines;
+  } cases[] = {
+      {"the top-level page", "{ document: { URL: 'http://ads.example.net/current.html' } }",
+       current, "true", "add http://ads.example.net/current.html\n"},
+      // A frame of another site cannot read its top-level page: the frame's own address.
+      {"a frame of another site",
+       "{ document: { URL: 'http://ads.example.net/frame.html' }, top: {} }", current, "true",
+       "add http://ads.example.net/frame.html\n"},
+      {"the page, refused", "{ document: { URL: 'about:blank' } }", current, "false",
+       "add about:blank\n" + not_added},
+      {"an image inside a link",
+       "{ event: { srcElement: { tagName: 'IMG', parentElement: { tagName: 'a', "
+       "href: 'http://ads.example.net/link.html', parentElement: null } } } }",
+       link, "true", "add http://ads.example.net/link.html\n"},
+      {"an image outside a link",
+       "{ event: { srcElement: { tagName: 'IMG', parentElement: null } } }", link, "true",
+       no_link},
+      {"a link without an address",
+       "{ event: { srcElement: { tagName: 'A', href: '', parentElement: null } } }", link, "true",
+       no_link},
+      {"a link, the program not running",
+       "{ event: { srcElement: { tagName: 'AREA', href: 'http://x.example/', "
+       "parentElement: null } } }",
+       link, "throw", not_added},
+  };
+  for (const auto& c : cases) {
+    run(c.arguments, c.script, c.object);
+    EXPECT_EQ(recorded(), c.lines) << c.what;
+  }
+  // The real black-list object, scripted by a host that is not the browser showing the
+  // program's page: refused, and the page says so.
   const int entries = RunLength("ad");
-  run("{ document: { URL: 'http://ads.example.net/current.html' } }", current);
-  EXPECT_TRUE(WaitForLastEntry("http://ads.example.net/current.html"))
-      << "last entry " << LastBlackListEntry();
-  // A frame of another site cannot read its top-level page: the frame's own address.
-  run("{ document: { URL: 'http://ads.example.net/frame.html' }, top: {} }", current);
-  EXPECT_TRUE(WaitForLastEntry("http://ads.example.net/frame.html"));
-  // The pointer on an image inside a link.
-  run("{ event: { srcElement: { tagName: 'IMG', parentElement: { tagName: 'a', "
-      "href: 'http://ads.example.net/link.html', parentElement: null } } } }",
-      link);
-  EXPECT_TRUE(WaitForLastEntry("http://ads.example.net/link.html"));
-  // A link without an address, and no link at all, do nothing.
-  run("{ event: { srcElement: { tagName: 'A', href: '', parentElement: null } } }", link);
-  run("{ event: { srcElement: { tagName: 'B', parentElement: null } } }", link);
-  run("{ document: { URL: 'http://ads.example.net/marker.html' } }", current);
-  EXPECT_TRUE(WaitForLastEntry("http://ads.example.net/marker.html"));
-  EXPECT_EQ(RunLength("ad"), entries + 4);
-  EXPECT_TRUE(WaitUntil([&] { return BlackListRows() == entries + 4; }, kTimeoutMs));
+  run("{ document: { URL: 'http://ads.example.net/not-from-the-browser.html' } }", current, "");
+  EXPECT_EQ(recorded(), not_added);
+  run("{ event: { srcElement: { tagName: 'A', href: 'http://ads.example.net/link.html', "
+      "parentElement: null } } }",
+      link, "");
+  EXPECT_EQ(recorded(), not_added);
+  ASSERT_TRUE(WriteSettingString("LastAddUrl", "http://marker.example/"));
+  ASSERT_TRUE(PostMessageA(main_, 0x501, 0, 0));
+  EXPECT_TRUE(WaitForLastEntry("http://marker.example/"));
+  EXPECT_EQ(RunLength("ad"), entries + 1);
 }
 
 }  // namespace

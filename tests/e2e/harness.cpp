@@ -117,6 +117,11 @@ std::string MakeProgramFolder(const std::string& name) {
       !CopyFiles(DriverFolder(), dir, "*.htm", false) ||
       !CopyFiles(DriverFolder() + "conf\\", dir + "conf\\", "*", true))
     return std::string();
+  // The 32-bit build's 64-bit companions.
+  const std::string x64 = DriverFolder() + "x64\\";
+  if (GetFileAttributesA(x64.c_str()) != INVALID_FILE_ATTRIBUTES &&
+      !CopyFiles(x64, dir + "x64\\", "*.dll", false))
+    return std::string();
   return dir;
 }
 

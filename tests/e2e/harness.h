@@ -30,7 +30,8 @@ bool EnterShellDesktop();
 std::string DriverFolder();
 
 // Makes an empty copy of the delivered program for one test: Orvanel.exe, the DLLs and the
-// pages (*.htm) beside it and conf\, under <driver folder>e2e-programs\<name>\. Returns the new folder (trailing "\").
+// pages (*.htm) beside it, conf\ and, in the 32-bit build, x64\ with the 64-bit companions,
+// under <driver folder>e2e-programs\<name>\. Returns the new folder (trailing "\").
 std::string MakeProgramFolder(const std::string& name);
 
 // Ends what a test may leave behind: Orvanel.exe (each first given up to 10 s to finish its

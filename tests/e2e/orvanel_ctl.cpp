@@ -9,6 +9,12 @@
 //   orvanel_ctl run timeout_ms COMMAND...  runs a command line on the desktop and waits for it
 //                                    (and for the copy of itself an NSIS uninstaller runs);
 //                                    exit code: the command's
+//   orvanel_ctl wizard timeout_ms COMMAND...  runs an installer on the desktop and goes through
+//                                    its pages with their default button (next, install,
+//                                    finish) as a user who changes nothing would; prints
+//                                    "installer <process id>"; exit code: the installer's
+//   orvanel_ctl parent [timeout_ms]  prints the process id of the running program's parent and
+//                                    its name ("-" when it has ended)
 // Exit code 0 on success, 1 on timeout or failure, 2 on bad arguments.
 #include <cstdio>
 #include <cstdlib>
@@ -148,12 +154,84 @@ int Run(DWORD timeout_ms, const std::string& command_line) {
   return static_cast<int>(code);
 }
 
+// The command line of the arguments from `first` on, each quoted when it holds a blank.
+std::string CommandLine(int argc, char** argv, int first) {
+  std::string command_line;
+  for (int i = first; i < argc; ++i) {
+    if (i > first) command_line += ' ';
+    const bool quote = std::strchr(argv[i], ' ') != nullptr;
+    command_line += quote ? "\"" + std::string(argv[i]) + "\"" : std::string(argv[i]);
+  }
+  return command_line;
+}
+
+// A wizard's default button (IDOK: next, install, finish) of the process's visible dialogs,
+// pressed when it can be.
+void PressDefaultButton(DWORD process_id) {
+  for (HWND dialog : e2e::FindTopLevelWindows("#32770", process_id)) {
+    HWND button = GetDlgItem(dialog, IDOK);
+    if (IsWindowVisible(dialog) && button && IsWindowVisible(button) && IsWindowEnabled(button))
+      PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
+  }
+}
+
+int Wizard(DWORD timeout_ms, std::string command_line) {
+  STARTUPINFOA si = {};
+  si.cb = sizeof(si);
+  char desktop[] = "shell";
+  si.lpDesktop = desktop;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessA(nullptr, &command_line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &si, &pi)) {
+    std::fprintf(stderr, "orvanel_ctl: cannot start %s\n", command_line.c_str());
+    return 1;
+  }
+  std::printf("installer %lu\n", pi.dwProcessId);
+  std::fflush(stdout);
+  const DWORD until = GetTickCount() + timeout_ms;
+  // A page that is still working keeps its button disabled; each round presses what it can.
+  while (WaitForSingleObject(pi.hProcess, 1000) == WAIT_TIMEOUT) {
+    if (GetTickCount() > until) {
+      TerminateProcess(pi.hProcess, 1);
+      std::fprintf(stderr, "orvanel_ctl: the installer did not end\n");
+      break;
+    }
+    PressDefaultButton(pi.dwProcessId);
+  }
+  DWORD code = 1;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return static_cast<int>(code);
+}
+
+int Parent(DWORD timeout_ms) {
+  HWND hwnd = WaitForAnyMainWindow(timeout_ms);
+  if (!hwnd) return 1;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return 1;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  DWORD parent = 0;
+  for (BOOL more = Process32First(snap, &entry); more; more = Process32Next(snap, &entry))
+    if (entry.th32ProcessID == pid) parent = entry.th32ParentProcessID;
+  std::string name = "-";
+  for (BOOL more = Process32First(snap, &entry); more; more = Process32Next(snap, &entry))
+    if (parent != 0 && entry.th32ProcessID == parent) name = entry.szExeFile;
+  CloseHandle(snap);
+  std::printf("%lu %s\n", parent, name.c_str());
+  return parent != 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: orvanel_ctl show|menu|close|tray [timeout_ms] | start EXE "
-                         "[timeout_ms] | run timeout_ms COMMAND...\n");
+    std::fprintf(stderr, "usage: orvanel_ctl show|menu|close|tray|parent [timeout_ms] | start EXE "
+                         "[timeout_ms] | run|wizard timeout_ms COMMAND...\n");
     return 2;
   }
   const DWORD timeout_ms = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 30000;
@@ -167,15 +245,11 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "tray") == 0) return Tray(timeout_ms);
   if (std::strcmp(argv[1], "start") == 0 && argc > 2)
     return Start(argv[2], argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 30000);
-  if (std::strcmp(argv[1], "run") == 0 && argc > 3) {
-    std::string command_line;
-    for (int i = 3; i < argc; ++i) {
-      if (i > 3) command_line += ' ';
-      const bool quote = std::strchr(argv[i], ' ') != nullptr;
-      command_line += quote ? "\"" + std::string(argv[i]) + "\"" : std::string(argv[i]);
-    }
-    return Run(timeout_ms, command_line);
-  }
+  if (std::strcmp(argv[1], "run") == 0 && argc > 3)
+    return Run(timeout_ms, CommandLine(argc, argv, 3));
+  if (std::strcmp(argv[1], "wizard") == 0 && argc > 3)
+    return Wizard(timeout_ms, CommandLine(argc, argv, 3));
+  if (std::strcmp(argv[1], "parent") == 0) return Parent(timeout_ms);
   std::fprintf(stderr, "orvanel_ctl: unknown command %s\n", argv[1]);
   return 2;
 }

@@ -14,6 +14,7 @@
 
 #include "browser_side.h"
 #include "harness.h"
+#include "tray_menu_keys.h"
 
 namespace e2e {
 namespace {
@@ -21,7 +22,7 @@ namespace {
 constexpr DWORD kTimeoutMs = 20000;
 
 constexpr UINT kAdAddUrl = 0x501, kAdScan = 0x502;
-// The tray icon's callback message and id, and the command of 显示窗口.
+// The command of 显示窗口.
 constexpr WPARAM kCmdDisp = 104;
 
 const char kSection[] = "POPUPAD";
@@ -112,13 +113,6 @@ class PopupBlockerE2e : public ::testing::Test {
   HWND main_ = nullptr;
 };
 
-std::vector<HWND> VisibleMenus(DWORD process_id) {
-  std::vector<HWND> menus;
-  for (HWND w : FindTopLevelWindows("#32768", process_id))
-    if (IsWindowVisible(w)) menus.push_back(w);
-  return menus;
-}
-
 // The address bars of the Internet Explorer windows (frames of iexplore.exe processes).
 std::vector<std::string> InternetExplorerAddresses() {
   std::vector<std::string> addresses;
@@ -134,11 +128,6 @@ std::vector<std::string> InternetExplorerAddresses() {
     }
   }
   return addresses;
-}
-
-void PostKey(HWND window, WPARAM key) {
-  PostMessageA(window, WM_KEYDOWN, key, 0);
-  PostMessageA(window, WM_KEYUP, key, 0);
 }
 
 TEST_F(PopupBlockerE2e, AnAddressFromTheBrowserJoinsTheBlackListFileAndPage) {
@@ -285,22 +274,6 @@ TEST_F(PopupBlockerE2e, AScanClosesExactlyTheBlackListedBrowserWindow) {
   PostKey(tray_menu, VK_ESCAPE);
   EXPECT_TRUE(WaitUntil([&] { return VisibleMenus(program_.id()).empty(); }, kTimeoutMs))
       << "the tray menu did not close";
-}
-
-// Opens the tray menu, goes down to "已拦截的窗口", opens it and picks its first entry.
-void PickFirstBlockedWindow(HWND main, DWORD process_id) {
-  ASSERT_TRUE(PostMessageA(main, kTrayCallback, kTrayIconId, WM_RBUTTONUP));
-  std::vector<HWND> menus;
-  ASSERT_TRUE(WaitUntil([&] { return (menus = VisibleMenus(process_id)).size() == 1; }, kTimeoutMs))
-      << "the tray menu did not open";
-  const HWND tray_menu = menus[0];
-  for (int i = 0; i < 5; ++i) PostKey(tray_menu, VK_DOWN);
-  PostKey(tray_menu, VK_RIGHT);
-  ASSERT_TRUE(WaitUntil([&] { return VisibleMenus(process_id).size() == 2; }, kTimeoutMs))
-      << "the blocked-window sub-menu did not open";
-  PostKey(tray_menu, VK_RETURN);
-  ASSERT_TRUE(WaitUntil([&] { return VisibleMenus(process_id).empty(); }, kTimeoutMs))
-      << "the menu did not close on the pick";
 }
 
 TEST_F(PopupBlockerE2e, AReopenedAddressIsWhiteListedUntilTheProgramEnds) {

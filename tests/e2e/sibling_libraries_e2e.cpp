@@ -51,12 +51,28 @@ bool SameFile(const std::string& a, const std::string& b) {
   return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
 
+// Whether the system runs 64-bit programs (and so 64-bit browser tabs).
+bool Runs64BitLibraries() {
+  BOOL wow64 = FALSE;
+  return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
+}
+
+// The 64-bit RegSvr32: the system's own for a 64-bit driver; for a 32-bit one, reached past the
+// file system redirection through "Sysnative".
+std::string RegSvr32Of64Bits() {
+  if (sizeof(void*) == 8) return "regsvr32.exe";
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  return "\"" + std::string(windows) + "\\Sysnative\\regsvr32.exe\"";
+}
+
 class SiblingLibraries : public ::testing::Test {
  protected:
   void SetUp() override {
     EndStrayProcesses();
     DeleteStartupValue();
     DeleteSettingsKey();
+    WriteInstallerMark(false);
     for (const Library* library : {&SelmontLibrary(), &DarrowinLibrary()}) {
       RemoveRegistration(*library);
       ASSERT_TRUE(PresentKeys(*library).empty());
@@ -74,6 +90,11 @@ class SiblingLibraries : public ::testing::Test {
     DeleteStartupValue();
     RemoveRegistration(SelmontLibrary());
     RemoveRegistration(DarrowinLibrary());
+    if (Runs64BitLibraries()) {
+      RemoveRegistration(SelmontLibrary(), KEY_WOW64_64KEY);
+      RemoveRegistration(DarrowinLibrary(), KEY_WOW64_64KEY);
+    }
+    WriteInstallerMark(false);
     RemoveDirectoryA(working_dir_.c_str());
   }
 
@@ -111,6 +132,16 @@ class SiblingLibraries : public ::testing::Test {
         << Joined(PresentKeys(library));
   }
 
+  // Starts the program and waits until it has registered both libraries; nullptr (after the
+  // failures) when it did not.
+  HWND StartWithBothRegistered() {
+    HWND main = Start();
+    if (main == nullptr) return nullptr;
+    ExpectRegisteredFromProgramFolder(SelmontLibrary());
+    ExpectRegisteredFromProgramFolder(DarrowinLibrary());
+    return HasFailure() ? nullptr : main;
+  }
+
   void CloseAndWaitForExit(HWND main) {
     ASSERT_TRUE(PostMessageA(main, WM_CLOSE, 0, 0));
     DWORD code = 0;
@@ -122,12 +153,8 @@ class SiblingLibraries : public ::testing::Test {
 };
 
 TEST_F(SiblingLibraries, BothRegisteredByFullPathWhileRunningAndUnregisteredAtClose) {
-  HWND main = Start();
+  HWND main = StartWithBothRegistered();
   ASSERT_NE(main, nullptr);
-  ExpectRegisteredFromProgramFolder(SelmontLibrary());
-  ExpectRegisteredFromProgramFolder(DarrowinLibrary());
-  ASSERT_FALSE(HasFailure());
-
   CloseAndWaitForExit(main);
   ExpectUnregistered(SelmontLibrary());
   ExpectUnregistered(DarrowinLibrary());
@@ -161,10 +188,52 @@ TEST_F(SiblingLibraries, WithoutTheContextMenuOnlySelmontIsRegistered) {
   ExpectUnregistered(SelmontLibrary());
 }
 
+TEST_F(SiblingLibraries, LibrariesTheInstallerRegisteredStayRegisteredWhenTheProgramCloses) {
+  WriteInstallerMark(true);
+  HWND main = StartWithBothRegistered();  // the start-up check is the same: a missing class
+  ASSERT_NE(main, nullptr);
+  CloseAndWaitForExit(main);
+  Sleep(kAbsenceWaitMs);
+  for (const Library* library : {&SelmontLibrary(), &DarrowinLibrary()}) {
+    EXPECT_EQ(PresentKeys(*library).size(), library->keys.size())
+        << library->file_name << " unregistered at close: keys left" << Joined(PresentKeys(*library));
+  }
+}
+
+// The 32-bit build's 64-bit companions in "x64", or the 64-bit build's own, registered by the
+// 64-bit RegSvr32 as the installer runs it: every key in the 64-bit view, with the category that
+// tabs in Enhanced Protected Mode look for, and none in the 32-bit view.
+TEST_F(SiblingLibraries, The64BitCompanionsRegisterInThe64BitViewWithTheirCategory) {
+  if (!Runs64BitLibraries()) GTEST_SKIP() << "a 32-bit system runs no 64-bit tabs";
+  const std::string folder = sizeof(void*) == 8 ? folder_ : folder_ + "x64\\";
+  for (const Library* library : {&SelmontLibrary(), &DarrowinLibrary()}) {
+    const std::string path = folder + library->file_name;
+    ASSERT_TRUE(FileExists(path)) << path << " is not shipped";
+    DWORD code = 12345;
+    ASSERT_TRUE(RunAndWait(RegSvr32Of64Bits() + " /s \"" + path + "\"", kStartTimeoutMs, &code));
+    EXPECT_EQ(code, 0u) << "registering " << path;
+    EXPECT_EQ(PresentKeys(*library, KEY_WOW64_64KEY).size(), library->keys.size())
+        << library->file_name << " keys in the 64-bit view:"
+        << Joined(PresentKeys(*library, KEY_WOW64_64KEY));
+    EXPECT_TRUE(MachineKeyExists(library->keys[0] + "\\" + kAppContainerCompatibleKey,
+                                 KEY_WOW64_64KEY));
+    EXPECT_TRUE(SameFile(MachineText(library->keys[1], nullptr, KEY_WOW64_64KEY), path));
+    EXPECT_FALSE(IsRegistered(*library, KEY_WOW64_32KEY)) << "registered in the 32-bit view";
+  }
+  for (const Library* library : {&SelmontLibrary(), &DarrowinLibrary()}) {
+    DWORD code = 12345;
+    ASSERT_TRUE(RunAndWait(RegSvr32Of64Bits() + " /s /u \"" + folder + library->file_name + "\"",
+                           kStartTimeoutMs, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(PresentKeys(*library, KEY_WOW64_64KEY).empty())
+        << library->file_name << " keys left:" << Joined(PresentKeys(*library, KEY_WOW64_64KEY));
+  }
+}
+
 // RegSvr32 as the program runs it, by hand: every key of each library appears with the values
 // COM and the browser read, and every key goes again.
 TEST_F(SiblingLibraries, RegSvr32WritesEveryKeyAndTakesEveryKeyBack) {
-  const std::string helper_key = SelmontLibrary().keys[2];
+  const std::string helper_key = SelmontLibrary().keys.back();
   for (const Library* library : {&SelmontLibrary(), &DarrowinLibrary()}) {
     const std::string path = folder_ + library->file_name;
     DWORD code = 12345;

@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
 # The installer under Wine, in a fresh prefix of its own (build/wine-installer, made anew by
-# every run): silent install, an install over it that keeps the edited lists, the installed
-# program started from its folder with its tray icon, the silent uninstaller ending it and
-# removing what was installed and registered while keeping the lists, and /REMOVELISTS.
+# every run): silent install, which registers both companion libraries (the 32-bit installer on
+# 64-bit Windows also the 64-bit ones, in the 64-bit view) and leaves its mark; an install over
+# it that keeps the edited lists; the installed program started from its folder with its tray
+# icon, closed again with the libraries still registered; an install through the wizard's pages
+# whose finish page starts the program through the shell, not as the installer's child (Wine
+# has no elevation to show: that the program is not the installer's child is what it can show);
+# the silent uninstaller ending it and removing what was installed and registered while keeping
+# the lists, and /REMOVELISTS.
 #   bash tests/installer/installer_test.sh SETUP.EXE CTL.EXE [BITS]
 # CTL.EXE is orvanel_ctl.exe (start, tray, run on the shell desktop) of the same build; BITS is
 # 32 (the shipped build, the default) or 64 (an x86_64 build's installer). Needs DISPLAY (an X
@@ -50,12 +55,16 @@ MENU_LINK='HKCU\Software\Microsoft\Internet Explorer\MenuExt\加入黑名单'
 SELMONT_CLASS='HKCR\CLSID\{6B1E93D2-4F0A-4C57-9E38-2D7A5C1F0B64}'
 DARROWIN_CLASS='HKCR\CLSID\{C4D2A871-0B5E-4F93-8A16-7E5B3D90F2C8}'
 SETTINGS_KEY='HKCU\Software\Tavrosel\Orvanel'
+MARK_KEY='HKLM\Software\Tavrosel\Orvanel'
+CATEGORY='Implemented Categories\{59FB2056-D625-48D0-A944-1A85B5AB2640}'
 DIR="$WINEPREFIX/drive_c/$PROGRAM_FILES/Orvanel"
 WINDIR="C:\\$PROGRAM_FILES\\Orvanel"
+SETUP_WINDOWS="Z:$(realpath "$SETUP" | tr / '\\')"
 MENU_DIR="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/岚澄欧凡诺"
 INSTALLED_FILES=(Orvanel.exe Cravet.dll Selmont.dll Darrowin.dll GetCurrent.htm GetLink.htm
                conf/blocked.wav uninst.exe)
 LISTS=(conf/KillAD.ini conf/antix_data.ini conf/urlShortcut.ini)
+if [ "$BITS" = 32 ]; then INSTALLED_FILES+=(x64/Selmont.dll x64/Darrowin.dll); fi
 
 # ---- a fresh prefix ----
 "$WINESERVER" -k >/dev/null 2>&1 || true
@@ -93,6 +102,43 @@ uninstall_quietly() {  # the system's quiet uninstall command, as the list of pr
 }
 no_program_running() { ! ctl tray 500; }
 classes_gone() { ! reg_has_key "$SELMONT_CLASS" && ! reg_has_key "$DARROWIN_CLASS"; }
+classes_registered() {  # both, from the program folder, with the AppContainer category
+  local class
+  for class in "$SELMONT_CLASS" "$DARROWIN_CLASS"; do
+    reg_has_key "$class\\$CATEGORY" || return 1
+  done
+  [ "$(default_value "$SELMONT_CLASS\\InprocServer32")" = "$WINDIR\\Selmont.dll" ] &&
+    [ "$(default_value "$DARROWIN_CLASS\\InprocServer32")" = "$WINDIR\\Darrowin.dll" ]
+}
+default_value() {  # the default value of a key, whatever reg calls it in this language
+  "$WINE" reg query "$1" /ve </dev/null 2>/dev/null | tr -d '\r' | iconv -f GBK -t UTF-8 |
+    sed -nE 's/^ +[^ ].* +REG_SZ +//p' | head -1
+}
+# The 32-bit installer on 64-bit Windows: the 64-bit companions in the 64-bit view.
+x64_registered() {
+  [ "$("$WINE64" reg query "$SELMONT_CLASS\\InprocServer32" /ve </dev/null 2>/dev/null |
+       tr -d '\r' | iconv -f GBK -t UTF-8 | sed -nE 's/^ +[^ ].* +REG_SZ +//p')" = "$WINDIR\\x64\\Selmont.dll" ] &&
+    "$WINE64" reg query "$DARROWIN_CLASS\\$CATEGORY" </dev/null >/dev/null 2>&1
+}
+x64_gone() { ! "$WINE64" reg query "$SELMONT_CLASS" </dev/null >/dev/null 2>&1 &&
+             ! "$WINE64" reg query "$DARROWIN_CLASS" </dev/null >/dev/null 2>&1; }
+mark_left() { [ "$(reg_value "$MARK_KEY" LibrariesRegistered)" = 0x1 ]; }
+# An install through the wizard's pages: its finish page's run box is ticked as it comes.
+INSTALLER_PID=""
+wizard_install() {
+  # Into a file: a program the installer started as its own child would hold a pipe open.
+  local out="$WINEPREFIX/wizard.out" rc
+  ctl wizard 180000 "$SETUP_WINDOWS" >"$out"
+  rc=$?
+  INSTALLER_PID="$(tr -d '\r' <"$out" | sed -nE 's/^installer ([0-9]+)$/\1/p')"
+  [ "$rc" -eq 0 ] && [ -n "$INSTALLER_PID" ]
+}
+started_apart() {  # the running program's parent is not the installer
+  local parent
+  parent="$(ctl parent 30000 | tr -d '\r' | cut -d' ' -f1)" || return 1
+  echo "program's parent: $parent, installer: $INSTALLER_PID"
+  [ -n "$parent" ] && [ "$parent" != "$INSTALLER_PID" ]
+}
 menu_keys_gone() { ! reg_has_key "$MENU_CURRENT" && ! reg_has_key "$MENU_LINK"; }
 
 # ---- install ----
@@ -113,6 +159,11 @@ check "uninstall entry: EstimatedSize in KiB" size_in_kib
 check "uninstall entry: install location" test "$(reg_value "$UNINSTALL_KEY" InstallLocation)" = "$WINDIR"
 check "uninstall entry: NoModify" test "$(reg_value "$UNINSTALL_KEY" NoModify)" = 0x1
 check "the Users group may modify conf, and only conf" conf_granted_to_users
+check "the installer registered Selmont.dll and Darrowin.dll, with their category" classes_registered
+check "the installer left its mark" mark_left
+if [ "$BITS" = 32 ]; then
+  check "the 64-bit companions registered in the 64-bit view" x64_registered
+fi
 
 # ---- an install over it keeps the user's lists ----
 for f in "${LISTS[@]}"; do printf '; edited by the user\r\n' >>"$DIR/$f"; done
@@ -121,10 +172,20 @@ check "install over the installed program" install
 check "install over it keeps the edited lists byte for byte" \
   test "$(cd "$DIR" && sha256sum "${LISTS[@]}")" = "$sums_before"
 
-# ---- the installed program runs; the uninstaller ends it ----
+# ---- the installed program runs, and leaves the installer's registration when it closes ----
 check "installed program starts with its tray icon" ctl start "$WINDIR\\Orvanel.exe" 30000
-check "it registered Selmont.dll" wait_for 20 reg_has_key "$SELMONT_CLASS"
 check "it wrote the context-menu keys" reg_has_key "$MENU_CURRENT"
+check "the program closes" ctl close 30000
+sleep 2  # RegSvr32 would be started at the close
+check "both libraries still registered after the program closed" classes_registered
+
+# ---- the finish page's run box: the program starts through the shell ----
+check "an install through the wizard's pages ends with exit code 0" wizard_install
+check "its run box started the program" ctl tray 30000
+check "the program is not the installer's child" started_apart
+check "the libraries are registered after that install" classes_registered
+
+# ---- the uninstaller ends the program ----
 check "silent uninstall ends with exit code 0" uninstall_quietly
 check "uninstaller ended the running program" no_program_running
 check "installed files removed" none_installed
@@ -133,7 +194,11 @@ check "uninstall entry removed" absent reg_has_key "$UNINSTALL_KEY"
 check "start-menu entry removed" test ! -e "$MENU_DIR"
 check "start-up value removed" absent reg_has_value "$RUN_KEY" TavroselOrvanel
 check "context-menu keys removed" absent reg_has_key "$MENU_CURRENT"
-check "Selmont.dll unregistered" absent reg_has_key "$SELMONT_CLASS"
+check "Selmont.dll and Darrowin.dll unregistered" classes_gone
+check "the installer's mark removed" absent reg_has_value "$MARK_KEY" LibrariesRegistered
+if [ "$BITS" = 32 ]; then
+  check "the 64-bit companions unregistered" x64_gone
+fi
 
 # ---- what an instance that did not close leaves is removed too; /REMOVELISTS ----
 check "install again over the kept lists" install

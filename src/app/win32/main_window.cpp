@@ -3,12 +3,15 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <iterator>
+
 #include "app/win32/page_views.h"
 #include "app/win32/resource.h"
 #include "maintenance/user_folder.h"
 #include "popup_blocker/ad_messages.h"
 #include "shell/error_display.h"
 #include "shell/tray_menu.h"
+#include "shell/win32/message_filter.h"
 #include "shell/win32/tray_menu_entries.h"
 #include "shell/win32/window_dpi.h"
 
@@ -243,6 +246,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       app_.OnPrivateMessage(message, wparam);
       RefreshPages();
       return 0;
+    case WM_COPYDATA: {  // a companion's address; what it leads to is posted
+      const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+      return data && app_.OnHandOver(static_cast<unsigned long>(data->dwData),
+                                     static_cast<const char*>(data->lpData), data->cbData);
+    }
     case WM_ACTIVATE:
       // Keyboard focus comes back to the control that had it, at first the tree.
       if (LOWORD(wparam) == WA_INACTIVE) {
@@ -306,6 +314,9 @@ void MainWindow::OnCreate() {
   CreatePageViews();
   form_.FormCreate();
   RefreshPages();
+  // The browser's tabs run at a lower integrity level (Protected Mode) and must reach the window.
+  win32::LetThroughFromLowerIntegrity(hwnd_, kMessagesFromLowerIntegrity,
+                                      std::size(kMessagesFromLowerIntegrity));
   SetPropA(hwnd_, kStartedProperty, reinterpret_cast<HANDLE>(1));
 }
 

@@ -40,6 +40,24 @@ std::string WideToAnsi(const wchar_t* text, int length) {
   return out;
 }
 
+bool WideToAnsiExactly(const wchar_t* text, int length, std::string* out) {
+  out->clear();
+  if (text == nullptr || length <= 0) return true;
+  // The UTF-8 code page holds every character and takes no default-character test.
+  if (GetACP() == CP_UTF8) {
+    *out = WideToAnsi(text, length);
+    return !out->empty();
+  }
+  BOOL used_default = FALSE;
+  const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, length, nullptr, 0,
+                                       nullptr, &used_default);
+  if (size <= 0 || used_default) return false;
+  out->assign(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, length, &(*out)[0], size, nullptr,
+                      nullptr);
+  return true;
+}
+
 std::wstring AnsiToWide(const std::string& text) {
   if (text.empty()) return std::wstring();
   const int length = static_cast<int>(text.size());

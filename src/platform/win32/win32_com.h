@@ -116,6 +116,9 @@ void CheckAutomation(HRESULT hr);
 
 // A UTF-16 text in the ANSI code page (unconvertible characters become the default character).
 std::string WideToAnsi(const wchar_t* text, int length);
+// The same without loss: false (and "" in *out) when a character has no place in the ANSI code
+// page (it would become "?", a wildcard in a list) or would only be replaced by a look-alike.
+bool WideToAnsiExactly(const wchar_t* text, int length, std::string* out);
 // An ANSI code page text in UTF-16.
 std::wstring AnsiToWide(const std::string& text);
 
