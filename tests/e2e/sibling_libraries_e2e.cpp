@@ -219,12 +219,8 @@ TEST_F(SiblingLibraries, The64BitCompanionsRegisterInThe64BitViewWithTheirCatego
                                  KEY_WOW64_64KEY));
     EXPECT_TRUE(SameFile(MachineText(library->keys[1], nullptr, KEY_WOW64_64KEY), path));
     EXPECT_FALSE(IsRegistered(*library, KEY_WOW64_32KEY)) << "registered in the 32-bit view";
-  }
-  for (const Library* library : {&SelmontLibrary(), &DarrowinLibrary()}) {
-    DWORD code = 12345;
-    ASSERT_TRUE(RunAndWait(RegSvr32Of64Bits() + " /s /u \"" + folder + library->file_name + "\"",
-                           kStartTimeoutMs, &code));
-    EXPECT_EQ(code, 0u);
+    ASSERT_TRUE(RunAndWait(RegSvr32Of64Bits() + " /s /u \"" + path + "\"", kStartTimeoutMs, &code));
+    EXPECT_EQ(code, 0u) << "unregistering " << path;
     EXPECT_TRUE(PresentKeys(*library, KEY_WOW64_64KEY).empty())
         << library->file_name << " keys left:" << Joined(PresentKeys(*library, KEY_WOW64_64KEY));
   }
