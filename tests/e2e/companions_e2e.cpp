@@ -26,6 +26,7 @@
 
 #include "browser_side.h"
 #include "harness.h"
+#include "remote_controls.h"
 #include "tray_menu_keys.h"
 
 namespace e2e {
@@ -524,12 +525,7 @@ class CompanionsE2e : public ::testing::Test {
     return WaitUntil([&] { return LastBlackListEntry() == entry; }, kTimeoutMs);
   }
   int BlackListRows() {
-    HWND list = FindDescendant(main_, WC_LISTVIEWA, kBlackSheet, nullptr);
-    DWORD_PTR rows = 0;
-    if (!list || !SendMessageTimeoutA(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs,
-                                      &rows))
-      return -1;
-    return static_cast<int>(rows);
+    return ListViewRows(FindDescendant(main_, WC_LISTVIEWA, kBlackSheet, nullptr));
   }
 
   bool com_ = false;
