@@ -50,7 +50,7 @@ struct LimitedSession : app_test::InMemoryProgram {
     files.SetFile(kShortcuts, "[UrlShortcut]\r\ns0=a\r\nv0=http://a/\r\n");
     RegKey::Open(registry, RegRoot::LocalMachine, kRunKeyPath, true);
     RegKey::Open(registry, RegRoot::ClassesRoot, "CLSID", true);
-    RegKey::Open(registry, RegRoot::LocalMachine, kIEKey, true).WriteString("Version", "11.0");
+    Put(RegRoot::LocalMachine, kIEKey, "Version", "11.0");
     SetKillBit(registry, kImmuneClsid);
     if (elevated) elevated(*this);
     PlaySessionWithoutElevation(registry, files, kFolder);
@@ -59,8 +59,12 @@ struct LimitedSession : app_test::InMemoryProgram {
     boxes.shown.clear();
   }
   RegKey Settings() { return settings::OpenKey(registry); }
-  std::string RunValue(RegRoot root) {
-    return RegKey::Open(registry, root, kRunKeyPath, false, RegAccess::Read).ReadString(kRunValueName);
+  std::string Value(RegRoot root, const std::string& key, const char* name) {
+    return RegKey::Open(registry, root, key, false, RegAccess::Read).ReadString(name);
+  }
+  std::string RunValue(RegRoot root) { return Value(root, kRunKeyPath, kRunValueName); }
+  void Put(RegRoot root, const std::string& key, const char* name, const std::string& data) {
+    RegKey::Open(registry, root, key, true).WriteString(name, data);
   }
   bool MenuKeysPresent() {
     return registry.KeyExists(RegRoot::CurrentUser, kMenuExtCurrentPageKey) &&
@@ -89,16 +93,13 @@ struct LimitedSession : app_test::InMemoryProgram {
   // An inventory page shown, every row ticked, its action confirmed.
   void ActOnEveryRow(InventoryPage& page, const std::function<void()>& action) {
     page.Refresh();
-    for (size_t row = 0; row < page.list().size(); ++row) page.SetTicked(static_cast<int>(row), true);
+    for (int row = 0; row < page.list().size(); ++row) page.SetTicked(row, true);
     boxes.script = {BoxAnswer::Yes};
     app.Run(action);
   }
   bool Exists(RegRoot root, const std::string& key, const char* value = nullptr) {
     RegKey k = RegKey::Open(registry, root, key, false, RegAccess::Read);
     return k && (!value || k.ValueExists(value));
-  }
-  std::string IEValue(RegRoot root, const char* key, const char* name) {
-    return RegKey::Open(registry, root, key, false, RegAccess::Read).ReadString(name);
   }
 };
 
@@ -141,9 +142,7 @@ std::vector<PageAction> Actions() {
          EXPECT_EQ(p.RunValue(RegRoot::LocalMachine), kExe);
        },
        {kStartupLeftText},
-       [](P p) {
-         RegKey::Open(p.registry, RegRoot::LocalMachine, kRunKeyPath, false).WriteString(kRunValueName, kExe);
-       }},
+       [](P p) { p.Put(RegRoot::LocalMachine, kRunKeyPath, kRunValueName, kExe); }},
       {"general page: context menu off", [](P p) { p.ApplyGeneral(true, false); },
        [](P p) {
          EXPECT_FALSE(p.Settings().ReadBool(settings::kAllowIEMenu));
@@ -258,8 +257,8 @@ std::vector<PageAction> Actions() {
          p.app.Run([&] { ie.btn_ie_saveClick(); });
        },
        [](P p) {
-         EXPECT_EQ(p.IEValue(RegRoot::CurrentUser, kIEMainKey, "Start Page"), "http://home.example/");
-         EXPECT_EQ(p.IEValue(RegRoot::LocalMachine, kIEKey, "Version"), "11.0");
+         EXPECT_EQ(p.Value(RegRoot::CurrentUser, kIEMainKey, "Start Page"), "http://home.example/");
+         EXPECT_EQ(p.Value(RegRoot::LocalMachine, kIEKey, "Version"), "11.0");
          EXPECT_TRUE(p.app.ie_settings_page().apply_enabled()) << "not all of it was applied";
        },
        {"Failed to set data for 'Version'"}},
@@ -299,10 +298,7 @@ std::vector<PageAction> Actions() {
          EXPECT_EQ(p.app.toolbar_page().list().size(), 1u);
        },
        {"你想删除或卸载所选的项目吗？\r\n删除后将不可恢复！", NotRemovedText(1, "删除")},
-       [](P p) {
-         RegKey::Open(p.registry, RegRoot::LocalMachine, std::string(kButtonListKey) + "\\{B1}", true)
-             .WriteString("ButtonText", "B");
-       }},
+       [](P p) { p.Put(RegRoot::LocalMachine, std::string(kButtonListKey) + "\\{B1}", "ButtonText", "B"); }},
       {"helper-object page: unload (machine-wide)",
        [](P p) { p.ActOnEveryRow(p.app.helper_object_page(), [&] { p.app.helper_object_page().btn_IE_delbhoClick(); }); },
        [](P p) {
@@ -312,9 +308,8 @@ std::vector<PageAction> Actions() {
        {"你想卸载所选的浏览器辅助或扩展程序吗？", NotRemovedText(1, "卸载")},
        [](P p) {
          RegKey::Open(p.registry, RegRoot::LocalMachine, std::string(kHelperObjectListKey) + "\\" + kMachineBho, true);
-         RegKey::Open(p.registry, RegRoot::LocalMachine,
-                      std::string(kMachineClassIdKey) + "\\" + kMachineBho + "\\InprocServer32", true)
-             .WriteString("", "C:\\x\\bho.dll");
+         p.Put(RegRoot::LocalMachine,
+               std::string(kMachineClassIdKey) + "\\" + kMachineBho + "\\InprocServer32", "", "C:\\x\\bho.dll");
        }},
       {"start-up page: delete, the user's entries go and the machine's stay",
        [](P p) { p.ActOnEveryRow(p.app.auto_run_page(), [&] { p.app.auto_run_page().btn_IE_delAutoStartClick(); }); },
@@ -326,8 +321,8 @@ std::vector<PageAction> Actions() {
        },
        {"你想取消开机自动运行所选的程序吗？", NotRemovedText(1, "删除")},
        [](P p) {
-         RegKey::Open(p.registry, RegRoot::LocalMachine, kRunListKey, true).WriteString("Machine's", "m.exe");
-         RegKey::Open(p.registry, RegRoot::CurrentUser, kRunListKey, true).WriteString("Mine", "u.exe");
+         p.Put(RegRoot::LocalMachine, kRunListKey, "Machine's", "m.exe");
+         p.Put(RegRoot::CurrentUser, kRunListKey, "Mine", "u.exe");
        }},
       {"start-up page: export, into the user's own folder",
        [](P p) {
@@ -341,7 +336,7 @@ std::vector<PageAction> Actions() {
          EXPECT_EQ(p.shell.calls[0].parameters, "\"" + kUserFolder + kAutoRunExportFile + "\"");
        },
        {kExportedText + kUserFolder + kAutoRunExportFile},
-       [](P p) { RegKey::Open(p.registry, RegRoot::CurrentUser, kRunListKey, true).WriteString("Mine", "u.exe"); }},
+       [](P p) { p.Put(RegRoot::CurrentUser, kRunListKey, "Mine", "u.exe"); }},
   };
 }
 

@@ -20,11 +20,13 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "browser_side.h"
 #include "harness.h"
+#include "remote_controls.h"
 #include "tray_menu_keys.h"
 
 namespace e2e {
@@ -265,17 +267,17 @@ class FakeDocument final : public OneInterface<IDispatch> {
 };
 
 // The site the browser's script engine gives an object it creates: a service provider that
-// answers with the document of the page whose script created it.
+// answers with the document of the page (at `url`) whose script created it.
 class FakeScriptSite final : public OneInterface<IServiceProvider> {
  public:
-  explicit FakeScriptSite(FakeDocument* document)
-      : OneInterface(kIidServiceProvider), document(document) {}
-  FakeDocument* document;
+  explicit FakeScriptSite(std::wstring url)
+      : OneInterface(kIidServiceProvider), document(std::move(url)) {}
+  FakeDocument document;
 
   HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID riid, void** out) override {
     *out = nullptr;
     if (!IsEqualGUID(service, kSidContainerDispatch)) return E_NOINTERFACE;
-    return document->QueryInterface(riid, out);
+    return document.QueryInterface(riid, out);
   }
 };
 
@@ -305,6 +307,15 @@ VARIANT Empty() {
   VariantInit(&v);
   return v;
 }
+// A text argument (nullptr: none given); the caller clears it.
+VARIANT Text(const wchar_t* text) {
+  VARIANT v = Empty();
+  if (text) {
+    v.vt = VT_BSTR;
+    v.bstrVal = SysAllocString(text);
+  }
+  return v;
+}
 
 // The browser's events, with the arguments a browser passes.
 void NewWindow2(FakeBrowser& browser) {
@@ -318,9 +329,7 @@ void NewWindow2(FakeBrowser& browser) {
   EXPECT_EQ(cancel, VARIANT_FALSE) << "a new window was refused";
 }
 void DocumentComplete(FakeBrowser& browser, IDispatch* frame) {
-  VARIANT url = Empty();
-  url.vt = VT_BSTR;
-  url.bstrVal = SysAllocString(L"http://www.example.org/");
+  VARIANT url = Text(L"http://www.example.org/");
   browser.Raise(DISPID_DOCUMENTCOMPLETE, {Dispatch(frame), ByRef(&url)});
   VariantClear(&url);
 }
@@ -328,13 +337,8 @@ void DocumentComplete(FakeBrowser& browser, IDispatch* frame) {
 // A page's navigation sends its headers (a link: "Referer: ...").
 bool BeforeNavigate2(FakeBrowser& browser, IDispatch* frame, const wchar_t* address,
                      const wchar_t* sent_headers = nullptr) {
-  VARIANT url = Empty(), flags = Empty(), target = Empty(), post = Empty(), headers = Empty();
-  url.vt = VT_BSTR;
-  url.bstrVal = SysAllocString(address);
-  if (sent_headers) {
-    headers.vt = VT_BSTR;
-    headers.bstrVal = SysAllocString(sent_headers);
-  }
+  VARIANT url = Text(address), flags = Empty(), target = Empty(), post = Empty(),
+          headers = Text(sent_headers);
   VARIANT_BOOL cancel = VARIANT_FALSE;
   browser.Raise(DISPID_BEFORENAVIGATE2, {Dispatch(frame), ByRef(&url), ByRef(&flags),
                                          ByRef(&target), ByRef(&post), ByRef(&headers),
@@ -348,16 +352,11 @@ bool BeforeNavigate2(FakeBrowser& browser, IDispatch* frame, const wchar_t* addr
 bool NewWindow3(FakeBrowser& browser, const wchar_t* address) {
   IDispatch* created = nullptr;
   VARIANT_BOOL cancel = VARIANT_FALSE;
-  VARIANT slot = Empty(), flags = Empty(), context = Empty(), url = Empty();
+  VARIANT slot = Empty(), flags = Empty(), context = Text(L"http://www.example.org/opener.html"),
+          url = Text(address);
   slot.vt = VT_BYREF | VT_DISPATCH;
   slot.ppdispVal = &created;
   flags.vt = VT_I4;
-  context.vt = VT_BSTR;
-  context.bstrVal = SysAllocString(L"http://www.example.org/opener.html");
-  if (address) {
-    url.vt = VT_BSTR;
-    url.bstrVal = SysAllocString(address);
-  }
   browser.Raise(DISPID_NEWWINDOW3, {slot, BoolRef(&cancel), flags, context, url});
   VariantClear(&context);
   VariantClear(&url);
@@ -505,9 +504,7 @@ class CompanionsE2e : public ::testing::Test {
     LPOLESTR name = const_cast<LPOLESTR>(L"addurl");  // script names match without case
     DISPID id = DISPID_UNKNOWN;
     EXPECT_EQ(list->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
-    VARIANT arg = Empty(), result = Empty();
-    arg.vt = VT_BSTR;
-    arg.bstrVal = SysAllocString(address);
+    VARIANT arg = Text(address), result = Empty();
     DISPPARAMS params = {&arg, nullptr, 1, 0};
     const HRESULT hr =
         list->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr);
@@ -528,12 +525,7 @@ class CompanionsE2e : public ::testing::Test {
     return WaitUntil([&] { return LastBlackListEntry() == entry; }, kTimeoutMs);
   }
   int BlackListRows() {
-    HWND list = FindDescendant(main_, WC_LISTVIEWA, kBlackSheet, nullptr);
-    DWORD_PTR rows = 0;
-    if (!list || !SendMessageTimeoutA(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs,
-                                      &rows))
-      return -1;
-    return static_cast<int>(rows);
+    return ListViewRows(FindDescendant(main_, WC_LISTVIEWA, kBlackSheet, nullptr));
   }
 
   bool com_ = false;
@@ -722,8 +714,7 @@ TEST_F(CompanionsE2e, TheContextMenuObjectAddsOnlyForTheProgramsOwnPages) {
   StartProgram();
   const int entries = RunLength("ad");
   ASSERT_TRUE(WaitUntil([&] { return BlackListRows() == entries; }, kTimeoutMs));
-  FakeDocument link_page(OwnPageAddress("GetLink.htm"));
-  FakeScriptSite link_site(&link_page);
+  FakeScriptSite link_site(OwnPageAddress("GetLink.htm"));
   IDispatch* list = CreateBlackList(&link_site);
   ASSERT_NE(list, nullptr) << "Orvanel.BlackList cannot be created";
   // Safe for scripting, as the browser asks before a page may call it: the site lock decides.
@@ -761,17 +752,13 @@ TEST_F(CompanionsE2e, TheContextMenuObjectAddsOnlyForTheProgramsOwnPages) {
   EXPECT_EQ(list->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
             DISP_E_BADPARAMCOUNT);
   // The page navigated away since the object was made: the lock is asked at every call.
-  link_page.url = L"http://www.example.com/GetLink.htm";
+  link_site.document.url = L"http://www.example.com/GetLink.htm";
   EXPECT_EQ(AddUrl(list, L"http://navigated.example/", &added), E_ACCESSDENIED);
   list->Release();
   // Any other document, or none: an error, and nothing is sent.
-  FakeDocument web_page(L"http://www.example.com/page.html");
-  FakeScriptSite web_site(&web_page);
-  FakeDocument other_file(OwnPageAddress("conf\\Other.htm"));
-  FakeScriptSite other_site(&other_file);
-  for (IServiceProvider* site : {static_cast<IServiceProvider*>(&web_site),
-                                 static_cast<IServiceProvider*>(&other_site),
-                                 static_cast<IServiceProvider*>(nullptr)}) {
+  FakeScriptSite web_site(L"http://www.example.com/page.html");
+  FakeScriptSite other_site(OwnPageAddress("conf\\Other.htm"));
+  for (IServiceProvider* site : std::initializer_list<IServiceProvider*>{&web_site, &other_site, nullptr}) {
     IDispatch* foreign = CreateBlackList(site);
     ASSERT_NE(foreign, nullptr);
     EXPECT_EQ(AddUrl(foreign, L"http://every.example/", &added), E_ACCESSDENIED);
@@ -783,7 +770,7 @@ TEST_F(CompanionsE2e, TheContextMenuObjectAddsOnlyForTheProgramsOwnPages) {
   ASSERT_TRUE(PostMessageA(main_, 0x501, 0, 0));
   EXPECT_TRUE(WaitForLastEntry("http://marker.example/"));
   EXPECT_EQ(RunLength("ad"), entries + 4);
-  EXPECT_EQ(link_page.refs, 1) << "the object holds the page after its release";
+  EXPECT_EQ(link_site.document.refs, 1) << "the object holds the page after its release";
 }
 
 TEST_F(CompanionsE2e, AnAddressHandedOverByAnotherProcessIsAddedOnce) {
@@ -940,20 +927,20 @@ TEST_F(CompanionsE2e, TheContextMenuPagesPassTheRightAddressAndSayWhenNothingWas
        "{ event: { srcElement: { tagName: 'AREA', href: 'http://x.example/', "
        "parentElement: null } } }",
        link, "throw", not_added},
+      // The real black-list object, scripted by a host that is not the browser showing the
+      // program's page: refused, and the page says so.
+      {"the page, the real object", "{ document: { URL: 'http://ads.example.net/page.html' } }",
+       current, "", not_added},
+      {"a link, the real object",
+       "{ event: { srcElement: { tagName: 'A', href: 'http://ads.example.net/link.html', "
+       "parentElement: null } } }",
+       link, "", not_added},
   };
+  const int entries = RunLength("ad");
   for (const auto& c : cases) {
     run(c.arguments, c.script, c.object);
     EXPECT_EQ(recorded(), c.lines) << c.what;
   }
-  // The real black-list object, scripted by a host that is not the browser showing the
-  // program's page: refused, and the page says so.
-  const int entries = RunLength("ad");
-  run("{ document: { URL: 'http://ads.example.net/not-from-the-browser.html' } }", current, "");
-  EXPECT_EQ(recorded(), not_added);
-  run("{ event: { srcElement: { tagName: 'A', href: 'http://ads.example.net/link.html', "
-      "parentElement: null } } }",
-      link, "");
-  EXPECT_EQ(recorded(), not_added);
   ASSERT_TRUE(WriteSettingString("LastAddUrl", "http://marker.example/"));
   ASSERT_TRUE(PostMessageA(main_, 0x501, 0, 0));
   EXPECT_TRUE(WaitForLastEntry("http://marker.example/"));

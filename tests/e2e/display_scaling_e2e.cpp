@@ -20,8 +20,6 @@ namespace e2e {
 namespace {
 
 constexpr DWORD kTimeoutMs = 20000;
-constexpr UINT kTrayCallback = WM_APP + 1;
-constexpr WPARAM kTrayIconId = 1;
 const char kDesktopKey[] = "Control Panel\\Desktop";
 
 // Sets the screen's dpi for processes started from now on, and puts the old value back.

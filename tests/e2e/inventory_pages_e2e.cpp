@@ -43,30 +43,23 @@ const std::string kDefaultHook = "{cfbfae00-17a6-11d0-99cb-00c04fd64497}";
 constexpr REGSAM kOtherView = sizeof(void*) == 4 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
 const std::string kOtherMark = sizeof(void*) == 4 ? "[64位] " : "[32位] ";
 
-// Makes the key and, unless name is nullptr, the value.
-bool Put(HKEY root, const std::string& path, const char* name, DWORD type = REG_SZ,
-         const std::string& text = "", REGSAM view = 0) {
-  HKEY key;
-  if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
-    return false;
-  const bool ok = !name || RegSetValueExA(key, name, 0, type,
-                                          reinterpret_cast<const BYTE*>(text.c_str()),
-                                          static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
-  RegCloseKey(key);
-  return ok;
-}
-// A value of any type with these bytes (texts in the ANSI code page, with their terminator).
+// Makes the key and, unless name is nullptr, a value of any type with these bytes.
 bool PutBytes(HKEY root, const std::string& path, const char* name, DWORD type,
               const std::string& bytes, REGSAM view = 0) {
   HKEY key;
   if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
                       nullptr) != ERROR_SUCCESS)
     return false;
-  const bool ok = RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                                 static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
+  const bool ok = !name || RegSetValueExA(key, name, 0, type,
+                                          reinterpret_cast<const BYTE*>(bytes.data()),
+                                          static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
   RegCloseKey(key);
   return ok;
+}
+// The same for a text in the ANSI code page, stored with its terminator.
+bool Put(HKEY root, const std::string& path, const char* name, DWORD type = REG_SZ,
+         const std::string& text = "", REGSAM view = 0) {
+  return PutBytes(root, path, name, type, text + '\0', view);
 }
 // One value of every type the registry knows into a key: a backup must bring each back as it was.
 bool PutEveryType(HKEY root, const std::string& path, REGSAM view = 0) {

@@ -49,13 +49,6 @@ std::string RunValue(HKEY root) {
   return got == ERROR_SUCCESS && type == REG_SZ ? std::string(data) : "(none)";
 }
 
-void DeleteUserRunValue() {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-  RegDeleteValueA(key, kRunValue);
-  RegCloseKey(key);
-}
-
 // Whether a new file can be made in the folder; its error code goes to *error.
 bool CanMakeFileIn(const std::string& folder, DWORD* error) {
   const std::string path = folder + "rights-probe.tmp";
@@ -83,7 +76,7 @@ TEST(LimitedSession, ListsAreSavedInConfAndStartUpGoesToTheUsersRunKey) {
             ERROR_ACCESS_DENIED)
       << "the machine's Run key still opens with full access";
   DeleteSettingsKey();
-  DeleteUserRunValue();
+  DeleteStartupValue();  // the user's; the machine's key refuses
   const std::string ini = folder + "conf\\KillAD.ini";
   ASSERT_TRUE(WriteFileBytes(ini, "[POPUPAD]\r\nad0=*ads.example*\r\n"));
 
@@ -140,7 +133,7 @@ TEST(LimitedSession, ListsAreSavedInConfAndStartUpGoesToTheUsersRunKey) {
   EXPECT_TRUE(program.WaitForExit(kTimeoutMs, &code));
   EXPECT_EQ(code, 0u);
   EXPECT_EQ(IniValue(ini, "POPUPAD", "ad1"), "New Item");
-  DeleteUserRunValue();  // left there, the next Wine boot of this prefix would start it
+  DeleteStartupValue();  // left there, the next Wine boot of this prefix would start it
   EndStrayProcesses();
 }
 

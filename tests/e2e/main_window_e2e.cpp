@@ -17,8 +17,7 @@ namespace {
 
 constexpr DWORD kTimeoutMs = 20000;
 
-// The program's tray icon: its callback message and id (what the shell sends for mouse events on
-// the icon), and the tray menu's command ids.
+// The tray menu's command ids.
 constexpr WPARAM kCmdHide = 103, kCmdDisp = 104, kCmdExit = 105;
 
 // The two context-menu keys the program writes at start and removes when it closes.

@@ -27,8 +27,6 @@ namespace e2e {
 namespace {
 
 constexpr DWORD kTimeoutMs = 20000;
-constexpr UINT kTrayCallback = WM_APP + 1;
-constexpr WPARAM kTrayIconId = 1;
 constexpr WPARAM kDownloadNoticeTimerEvent = 1;
 constexpr int kNoticeLineId = 11;
 const char kMakerHost[] = ORV_MAKER_WEB_HOST;

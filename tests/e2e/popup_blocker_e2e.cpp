@@ -14,6 +14,7 @@
 
 #include "browser_side.h"
 #include "harness.h"
+#include "remote_controls.h"
 #include "tray_menu_keys.h"
 
 namespace e2e {
@@ -73,12 +74,7 @@ class PopupBlockerE2e : public ::testing::Test {
 
   // Rows of one list view of the ad-blocker page, by its sheet's caption; -1 when not found.
   int ListRows(const char* sheet_caption) {
-    HWND list = FindDescendant(main_, WC_LISTVIEWA, sheet_caption, nullptr);
-    DWORD_PTR rows = 0;
-    if (!list || !SendMessageTimeoutA(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs,
-                                      &rows))
-      return -1;
-    return static_cast<int>(rows);
+    return ListViewRows(FindDescendant(main_, WC_LISTVIEWA, sheet_caption, nullptr));
   }
   bool WaitForListRows(const char* sheet_caption, int rows) {
     return WaitUntil([&] { return ListRows(sheet_caption) == rows; }, kTimeoutMs);
@@ -176,10 +172,7 @@ TEST_F(PopupBlockerE2e, AnAddressFromTheBrowserJoinsTheBlackListFileAndPage) {
   EXPECT_TRUE(WaitForListRows(kBlackSheet, delivered + 2));
 
   // The page as the user sees it: tree entry "拦截广告" (the second).
-  HWND tree = FindWindowExA(main_, nullptr, WC_TREEVIEWA, nullptr);
-  ASSERT_NE(tree, nullptr);
-  const LPARAM root = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
-  SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, root));
+  ASSERT_TRUE(ChooseTreeEntry(main_, 1));
   HWND list = FindDescendant(main_, WC_LISTVIEWA, kBlackSheet, nullptr);
   ASSERT_NE(list, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(list) != FALSE; }, kTimeoutMs))

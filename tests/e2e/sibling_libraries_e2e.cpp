@@ -33,12 +33,15 @@ std::string RegisteredServerPath(const Library& library) {
   return MachineText(library.keys[1], nullptr);
 }
 
+// Whether the system runs 64-bit programs (and so 64-bit browser tabs).
+bool Runs64BitLibraries() {
+  BOOL wow64 = FALSE;
+  return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
+}
+
 // On 64-bit Windows the view a 32-bit library does not write to, else 0.
 REGSAM OtherViewOfA32BitDriver() {
-  BOOL wow64 = FALSE;
-  return sizeof(void*) == 4 && IsWow64Process(GetCurrentProcess(), &wow64) && wow64
-             ? KEY_WOW64_64KEY
-             : 0;
+  return sizeof(void*) == 4 && Runs64BitLibraries() ? KEY_WOW64_64KEY : 0;
 }
 
 std::string Joined(const std::vector<std::string>& keys) {
@@ -49,12 +52,6 @@ std::string Joined(const std::vector<std::string>& keys) {
 
 bool SameFile(const std::string& a, const std::string& b) {
   return lstrcmpiA(a.c_str(), b.c_str()) == 0;
-}
-
-// Whether the system runs 64-bit programs (and so 64-bit browser tabs).
-bool Runs64BitLibraries() {
-  BOOL wow64 = FALSE;
-  return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
 }
 
 // The 64-bit RegSvr32: the system's own for a 64-bit driver; for a 32-bit one, reached past the
@@ -219,12 +216,8 @@ TEST_F(SiblingLibraries, The64BitCompanionsRegisterInThe64BitViewWithTheirCatego
                                  KEY_WOW64_64KEY));
     EXPECT_TRUE(SameFile(MachineText(library->keys[1], nullptr, KEY_WOW64_64KEY), path));
     EXPECT_FALSE(IsRegistered(*library, KEY_WOW64_32KEY)) << "registered in the 32-bit view";
-  }
-  for (const Library* library : {&SelmontLibrary(), &DarrowinLibrary()}) {
-    DWORD code = 12345;
-    ASSERT_TRUE(RunAndWait(RegSvr32Of64Bits() + " /s /u \"" + folder + library->file_name + "\"",
-                           kStartTimeoutMs, &code));
-    EXPECT_EQ(code, 0u);
+    ASSERT_TRUE(RunAndWait(RegSvr32Of64Bits() + " /s /u \"" + path + "\"", kStartTimeoutMs, &code));
+    EXPECT_EQ(code, 0u) << "unregistering " << path;
     EXPECT_TRUE(PresentKeys(*library, KEY_WOW64_64KEY).empty())
         << library->file_name << " keys left:" << Joined(PresentKeys(*library, KEY_WOW64_64KEY));
   }

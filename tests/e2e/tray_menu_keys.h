@@ -7,10 +7,6 @@
 
 namespace e2e {
 
-// The tray icon's callback message and id.
-inline constexpr UINT kTrayCallback = WM_APP + 1;
-inline constexpr WPARAM kTrayIconId = 1;
-
 // The visible menu windows of a process.
 std::vector<HWND> VisibleMenus(DWORD process_id);
 // A key pressed and let go, posted to a window.

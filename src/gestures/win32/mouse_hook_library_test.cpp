@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace orv {
@@ -19,11 +19,7 @@ const char kBarClass[] = "CravetTestBar";
 const char kTabClass[] = "TabWindowClass";
 const char kPageClass[] = "Internet Explorer_Server";
 
-struct Seen {
-  HWND window;
-  UINT message;
-  WORD code;  // the scroll code
-};
+using Seen = std::tuple<HWND, UINT, WORD>;  // window, message, scroll code
 std::vector<Seen> g_seen;
 
 LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -79,11 +75,10 @@ class CravetHookTest : public ::testing::Test {
   static constexpr int kX = kLeft + kSize / 2;
 
   void SetUp() override {
-    const std::string own = "Software\\OrvanelTests\\CravetHook" + std::to_string(GetCurrentProcessId());
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, own.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+    own_path_ = "Software\\OrvanelTests\\CravetHook" + std::to_string(GetCurrentProcessId());
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, own_path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                               nullptr, &own_key_, nullptr),
               ERROR_SUCCESS);
-    own_path_ = own;
     ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, own_key_), ERROR_SUCCESS);
     SetAction("Mouse_ActionDown", 4);  // scroll down
     SetAction("Mouse_ActionUp", 3);    // scroll up
@@ -148,7 +143,7 @@ class CravetHookTest : public ::testing::Test {
       Send(button[0]);
       Send(button[1]);
       Pump(200);
-      if (!g_seen.empty() && g_seen.front().message == WM_RBUTTONDOWN) {
+      if (!g_seen.empty() && std::get<1>(g_seen.front()) == WM_RBUTTONDOWN) {
         right_down_ = button[0];
         right_up_ = button[1];
         return;
@@ -166,15 +161,6 @@ class CravetHookTest : public ::testing::Test {
 };
 
 std::vector<Seen> Only(HWND window, UINT message, WORD code = 0) { return {{window, message, code}}; }
-
-bool operator==(const Seen& a, const Seen& b) {
-  return a.window == b.window && a.message == b.message && a.code == b.code;
-}
-
-void PrintTo(const Seen& s, std::ostream* os) {
-  *os << "{window " << s.window << ", message 0x" << std::hex << s.message << std::dec << ", code "
-      << s.code << "}";
-}
 
 TEST_F(CravetHookTest, EnableAndDisableAreHarmlessWhenRepeated) {
   const std::vector<Seen> scrolled = Only(page_, WM_VSCROLL, SB_PAGEDOWN);
