@@ -106,25 +106,31 @@ Function .onInit
 FunctionEnd
 
 ; ---- the companions, registered by the installer ----
-; RegSvr32 of the program's bitness registers the libraries beside the program in the program's
-; view; on 64-bit Windows the 32-bit installer also runs the 64-bit RegSvr32 (file system
-; redirection off) on the libraries in "x64", which land in the 64-bit view. The mark is written
-; when the program's own bitness registered.
+; RegSvr32 with its options ("/s", or "/s /u") on both libraries of each bitness: RegSvr32 of the
+; program's bitness on those beside the program, which belong to the program's registry view; on
+; 64-bit Windows the 32-bit installer also runs the 64-bit RegSvr32 (file system redirection off)
+; on those in "x64", which belong to the 64-bit view. $0 and $1 get the exit codes of the
+; program's own bitness.
+!macro RegSvr32Libraries options
+  ExecWait '"$SYSDIR\regsvr32.exe" ${options} "$INSTDIR\Selmont.dll"' $0
+  ExecWait '"$SYSDIR\regsvr32.exe" ${options} "$INSTDIR\Darrowin.dll"' $1
+  !if ${BITS} == 32
+    ${If} ${RunningX64}
+      ${DisableX64FSRedirection}
+      ExecWait '"$SYSDIR\regsvr32.exe" ${options} "$INSTDIR\x64\Selmont.dll"'
+      ExecWait '"$SYSDIR\regsvr32.exe" ${options} "$INSTDIR\x64\Darrowin.dll"'
+      ${EnableX64FSRedirection}
+    ${EndIf}
+  !endif
+!macroend
+
+; Registers them machine-wide; the mark is written when the program's own bitness registered.
 Function RegisterLibraries
   Push $0
   Push $1
   StrCpy $0 1
   StrCpy $1 1
-  ExecWait '"$SYSDIR\regsvr32.exe" /s "$INSTDIR\Selmont.dll"' $0
-  ExecWait '"$SYSDIR\regsvr32.exe" /s "$INSTDIR\Darrowin.dll"' $1
-  !if ${BITS} == 32
-    ${If} ${RunningX64}
-      ${DisableX64FSRedirection}
-      ExecWait '"$SYSDIR\regsvr32.exe" /s "$INSTDIR\x64\Selmont.dll"'
-      ExecWait '"$SYSDIR\regsvr32.exe" /s "$INSTDIR\x64\Darrowin.dll"'
-      ${EnableX64FSRedirection}
-    ${EndIf}
-  !endif
+  !insertmacro RegSvr32Libraries "/s"
   ${If} $0 == 0
   ${AndIf} $1 == 0
     WriteRegDWORD HKLM "${SETTINGS_KEY}" "${MARK_VALUE}" 1
@@ -133,18 +139,14 @@ Function RegisterLibraries
   Pop $0
 FunctionEnd
 
-; The program's own unregistration at close, and whatever an instance that did not close left.
+; What RegisterLibraries registered (and a registration an elevated run of the program left),
+; and the mark.
 Function un.UnregisterLibraries
-  ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$INSTDIR\Selmont.dll"'
-  ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$INSTDIR\Darrowin.dll"'
-  !if ${BITS} == 32
-    ${If} ${RunningX64}
-      ${DisableX64FSRedirection}
-      ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$INSTDIR\x64\Selmont.dll"'
-      ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$INSTDIR\x64\Darrowin.dll"'
-      ${EnableX64FSRedirection}
-    ${EndIf}
-  !endif
+  Push $0
+  Push $1
+  !insertmacro RegSvr32Libraries "/s /u"
+  Pop $1
+  Pop $0
   DeleteRegValue HKLM "${SETTINGS_KEY}" "${MARK_VALUE}"
   DeleteRegKey /ifempty HKLM "${SETTINGS_KEY}"
   DeleteRegKey /ifempty HKLM "Software\Tavrosel"
@@ -158,9 +160,9 @@ FunctionEnd
 
 ; ---- ends a running instance through its window contract ----
 ; The main window is found by class and caption, as the companions find it; WM_CLOSE runs the
-; program's own close sequence (lists saved, hook off, libraries unregistered, menu keys
-; removed). A close that fails (its error box stays open) or hangs is ended after the timeout,
-; silently in silent mode, else after asking.
+; program's own close sequence (lists saved, hook off, menu keys removed). A close that fails
+; (its error box stays open) or hangs is ended after the timeout, silently in silent mode, else
+; after asking.
 !macro EndRunningInstance un
 Function ${un}EndRunningInstance
   Push $0
@@ -264,12 +266,12 @@ Section "!un.$(SectionProgram)" SecUninstallProgram
   SetShellVarContext all
   Call un.EndRunningInstance
 
-  ; The program removes these keys at its close; an instance that was ended, or crashed, leaves
-  ; them behind.
   Call un.UnregisterLibraries
   DeleteRegValue HKLM "${RUN_KEY}" "${RUN_VALUE}"
   ; Written there by a run without elevation (of the user who uninstalls).
   DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
+  ; The program removes the context-menu keys at its close; an instance that was ended, or
+  ; crashed, leaves them behind.
   DeleteRegKey HKCU "${MENU_EXT_KEY}\当前页面加入黑名单"
   DeleteRegKey HKCU "${MENU_EXT_KEY}\加入黑名单"
 

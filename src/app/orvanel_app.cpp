@@ -4,6 +4,12 @@
 
 namespace orv {
 
+namespace {
+InventoryServices ForInventory(const AppServices& s) {
+  return InventoryServices{s.registry, s.files, s.shell, s.boxes, s.clock};
+}
+}  // namespace
+
 OrvanelApp::OrvanelApp(const AppServices& s, std::string exe_path, const std::string& user_folder)
     : form_(FormServices{s.registry, s.shell, s.boxes, s.clock, s.timers, s.tray, s.mouse_hook,
                          s.window},
@@ -17,14 +23,10 @@ OrvanelApp::OrvanelApp(const AppServices& s, std::string exe_path, const std::st
                              s.http}),
       activex_page_(s.files, s.registry, s.boxes, s.clock, form_.program_folder(), user_folder),
       ie_settings_page_(s.registry),
-      menu_ext_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes, s.clock},
-                     form_.program_folder(), user_folder),
-      toolbar_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes, s.clock},
-                    form_.program_folder(), user_folder),
-      helper_object_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes, s.clock},
-                          form_.program_folder(), user_folder),
-      auto_run_page_(InventoryServices{s.registry, s.files, s.shell, s.boxes, s.clock},
-                     form_.program_folder(), user_folder),
+      menu_ext_page_(ForInventory(s), form_.program_folder(), user_folder),
+      toolbar_page_(ForInventory(s), form_.program_folder(), user_folder),
+      helper_object_page_(ForInventory(s), form_.program_folder(), user_folder),
+      auto_run_page_(ForInventory(s), form_.program_folder(), user_folder),
       url_shortcut_page_(s.files, s.boxes, form_.program_folder()) {
   FormHooks& h = form_.hooks();
   h.load_ad_page = [this] { ad_page_.LoadAdPage(); };

@@ -71,7 +71,6 @@ enum class FollowUp {
   ReplayRightClick,  // send a right press and release at the pointer, marked as ours
 };
 
-
 struct HookDecision {
   bool swallow = false;  // true: the event goes no further
   FollowUp follow_up = FollowUp::None;

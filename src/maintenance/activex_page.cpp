@@ -89,9 +89,7 @@ void ActiveXPage::btnUnSetClick() {
     if (mainlist_.IsTicked(row)) ticked.push_back(row);
   RegistryBackup backup(registry_);
   for (int row : ticked)
-    for (RegView view : ExistingViews(registry_))
-      backup.AddKey(RegRoot::LocalMachine, KillBitKeyPath(mainlist_.row(row).cells[kActiveXClsid]),
-                    view);
+    BackUpKillBitKey(registry_, mainlist_.row(row).cells[kActiveXClsid], &backup);
   if (!backup.empty())
     backup.Write(files_, clock_, user_folder_, kPages[kActiveXPageIndex].page_caption);
   int count = 0, left = 0;
@@ -101,11 +99,7 @@ void ActiveXPage::btnUnSetClick() {
       ++count;
       mainlist_.SetCell(row, kActiveXState, kNotImmune);
     }
-    for (RegView view : ExistingViews(registry_))
-      if (registry_.KeyExists(RegRoot::LocalMachine, KillBitKeyPath(clsid), view)) {
-        ++left;
-        break;
-      }
+    if (KillBitKeyExists(registry_, clsid)) ++left;
   }
   std::string text = kReleasedText + std::to_string(count);
   if (left > 0) text += "\r\n" + NotRemovedText(left, kReleasedCaption);

@@ -85,10 +85,9 @@ bool HelperObjectPage::Act(const CheckRow& row, const InventoryEntry& entry) {
 bool HelperObjectPage::Removed(const CheckRow& row, const InventoryEntry& entry) const {
   if (!EntryExists(entry)) return true;
   const std::string& file = row.cells[kFile];
-  const std::string entry_key = entry.is_value ? entry.key : entry.key + "\\" + entry.name;
   return !file.empty() && CanStandInQuotes(file) &&
          CanChange(RegRoot::LocalMachine, ClassKey(entry.name), entry.view) &&
-         CanChange(entry.root, entry_key, entry.view);
+         CanChange(entry.root, entry.KeyPath(), entry.view);
 }
 
 }  // namespace orv

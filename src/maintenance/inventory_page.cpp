@@ -69,7 +69,7 @@ void InventoryPage::BackUp(const CheckRow&, const InventoryEntry& entry,
   if (entry.is_value)
     backup->AddValue(entry.root, entry.key, entry.name, entry.view);
   else if (!NormalizeKeyPath(entry.name).empty())
-    backup->AddKey(entry.root, entry.key + "\\" + entry.name, entry.view);
+    backup->AddKey(entry.root, entry.KeyPath(), entry.view);
 }
 
 bool InventoryPage::Removed(const CheckRow&, const InventoryEntry& entry) const {
@@ -159,13 +159,13 @@ void InventoryPage::DeleteEntry(const InventoryEntry& entry) {
     RegKey::Open(registry(), entry.root, entry.key, false, RegAccess::Full, entry.view)
         .DeleteValue(entry.name);
   } else if (!NormalizeKeyPath(entry.name).empty()) {
-    registry().DeleteKey(entry.root, entry.key + "\\" + entry.name, entry.view);
+    registry().DeleteKey(entry.root, entry.KeyPath(), entry.view);
   }
 }
 
 bool InventoryPage::EntryExists(const InventoryEntry& entry) const {
   if (!entry.is_value)
-    return registry().KeyExists(entry.root, entry.key + "\\" + entry.name, entry.view);
+    return registry().KeyExists(entry.root, entry.KeyPath(), entry.view);
   return RegKey::Open(registry(), entry.root, entry.key, false, RegAccess::Read, entry.view)
       .ValueExists(entry.name);
 }

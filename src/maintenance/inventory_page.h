@@ -36,6 +36,9 @@ struct InventoryEntry {
   std::string name;  // the sub-key's or the value's name
   bool is_value = false;
   RegView view = RegView::Own;
+
+  // The sub-key's path, or for a value the key that holds it.
+  std::string KeyPath() const { return is_value ? key : key + "\\" + name; }
 };
 
 // How a page's view draws it: columns (widths at 96 dots per inch, 0 takes the rest of the

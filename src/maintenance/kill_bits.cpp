@@ -51,4 +51,16 @@ bool ClearKillBit(Registry& registry, const std::string& clsid) {
   return removed;
 }
 
+void BackUpKillBitKey(Registry& registry, const std::string& clsid, RegistryBackup* backup) {
+  const std::string path = KillBitKeyPath(clsid);
+  for (RegView view : ExistingViews(registry)) backup->AddKey(kRoot, path, view);
+}
+
+bool KillBitKeyExists(Registry& registry, const std::string& clsid) {
+  const std::string path = KillBitKeyPath(clsid);
+  for (RegView view : ExistingViews(registry))
+    if (registry.KeyExists(kRoot, path, view)) return true;
+  return false;
+}
+
 }  // namespace orv

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "maintenance/registry_backup.h"
 #include "platform/registry.h"
 
 namespace orv {
@@ -27,5 +28,9 @@ void SetKillBit(Registry& registry, const std::string& clsid);
 // Deletes the control's whole key (every value in it goes too) in each view; true when it was
 // removed from any.
 bool ClearKillBit(Registry& registry, const std::string& clsid);
+// Adds to the backup what ClearKillBit would delete: the control's key of each view.
+void BackUpKillBitKey(Registry& registry, const std::string& clsid, RegistryBackup* backup);
+// Whether the control's key is still there in any view (a delete without the rights leaves it).
+bool KillBitKeyExists(Registry& registry, const std::string& clsid);
 
 }  // namespace orv

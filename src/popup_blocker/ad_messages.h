@@ -1,12 +1,15 @@
 #pragma once
-// The main window's private messages of the popup blocker (WM_USER + 0x100 ...). The companion
-// components post them with wParam 0 after writing the mailbox value; the program posts only
-// to itself, and tags those posts with a non-zero wParam.
+// The main window's private messages of the popup blocker (WM_USER + 0x100 ...). Another
+// process posts them with wParam 0, after writing the mailbox value where the message has one
+// (the helper object posts only WM_AD_SCAN; addresses come with WM_COPYDATA, below). The program
+// posts WM_AD_REPORT and WM_AD_ADDURL to itself, tagged with a non-zero wParam that names the
+// address it keeps for the message.
 namespace orv {
 
-// Record one blocked window (mailbox LastBlockURL): history sub-menu, counter, sound, balloon.
+// Record one blocked window (its address, or the mailbox LastBlockURL): history sub-menu,
+// counter, sound, balloon.
 inline constexpr unsigned WM_AD_REPORT = 0x500;
-// Append the address in the mailbox LastAddUrl to the black list.
+// Append an address (its own, or the mailbox LastAddUrl's) to the black list.
 inline constexpr unsigned WM_AD_ADDURL = 0x501;
 // Check every open browser window against the black list.
 inline constexpr unsigned WM_AD_SCAN = 0x502;

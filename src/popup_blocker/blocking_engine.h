@@ -1,9 +1,9 @@
 #pragma once
-// The popup blocking engine of the main window, driven by the private messages of
-// popup_blocker/ad_messages.h and by clicks on the tray sub-menu of blocked windows. It has no
-// thread or timer of its own; every handler runs on the window's thread, one at a time.
-// Errors (a missing conf\KillAD.ini, a failed automation call, registry rules broken) end the
-// handler and reach the window's event boundary.
+// The popup blocking engine of the main window, driven by the private messages and the
+// hand-overs of popup_blocker/ad_messages.h and by clicks on the tray sub-menu of blocked
+// windows. It has no thread or timer of its own; every handler runs on the window's thread, one
+// at a time. Errors (a missing conf\KillAD.ini, a failed automation call, registry rules
+// broken) end the handler and reach the window's event boundary.
 #include <cstddef>
 #include <map>
 #include <string>

@@ -37,9 +37,7 @@ std::string WithTrailingBackslash(std::string folder) {
 std::string ProgramFolderOfLibrary(const std::string& library_path) {
   const size_t name = FileNameStart(library_path);
   if (name == 0) return std::string();
-  std::string folder = library_path.substr(0, name);
-  for (char& c : folder)
-    if (c == '/') c = '\\';
+  std::string folder = WithTrailingBackslash(library_path.substr(0, name));
   const std::string sub = std::string("\\") + kX64LibraryFolder + "\\";
   if (folder.size() > sub.size() &&
       AnsiEqualsNoCase(folder.substr(folder.size() - sub.size()), sub))
