@@ -7,6 +7,8 @@
 namespace orv {
 
 inline bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+inline bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+inline bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Length of the longest prefix of s no longer than n bytes that does not end inside a
 // double-byte character.

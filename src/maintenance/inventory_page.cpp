@@ -129,7 +129,7 @@ bool InventoryPage::Unregister(const std::string& file, RegView view) {
   if (!CanStandInQuotes(file)) return false;
   const char* program = kRegSvr32;
   if (!IsOwnView(view)) program = view == RegView::Bits64 ? k64BitRegSvr32 : k32BitRegSvr32;
-  services_.shell.Execute("open", program, "/s /u \"" + file + "\"", ShowCommand::Hide);
+  services_.shell.Execute("open", program, UnregisterFileParameters(file), ShowCommand::Hide);
   return true;
 }
 

@@ -1,5 +1,6 @@
 #include "popup_blocker/companion_shortcuts.h"
 
+#include "base/ansi.h"
 #include "lists/ini_file.h"
 #include "popup_blocker/companion_site_lock.h"
 #include "shell/maker_site.h"
@@ -8,34 +9,21 @@ namespace orv {
 
 namespace {
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
-}
-
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-  return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
+  return text.size() >= prefix.size() && AnsiEqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
 // The scheme of an address ("http" of "http://x", "about" of "about:blank"), lower-cased, or ""
 // when it has none. "host:8080/..." names a port, not a scheme.
 std::string SchemeOf(const std::string& address) {
-  if (address.empty() || !IsLetter(address[0])) return std::string();
+  if (address.empty() || !IsAsciiLetter(address[0])) return std::string();
   size_t i = 1;
-  while (i < address.size() && (IsLetter(address[i]) || IsDigit(address[i]) ||
+  while (i < address.size() && (IsAsciiLetter(address[i]) || IsAsciiDigit(address[i]) ||
                                 address[i] == '+' || address[i] == '.' || address[i] == '-'))
     ++i;
   if (i >= address.size() || address[i] != ':') return std::string();
-  if (i + 1 < address.size() && IsDigit(address[i + 1])) return std::string();
-  std::string scheme = address.substr(0, i);
-  for (char& c : scheme) c = Lower(c);
-  return scheme;
+  if (i + 1 < address.size() && IsAsciiDigit(address[i + 1])) return std::string();
+  return AnsiLowerAscii(address.substr(0, i));
 }
 
 }  // namespace
@@ -52,7 +40,7 @@ std::string BareShortName(const std::string& address) {
   if (!host.empty() && host.back() == '/') host.pop_back();
   if (host.empty()) return std::string();
   for (char c : host)
-    if (!IsLetter(c)) return std::string();
+    if (!IsAsciiLetter(c)) return std::string();
   return host;
 }
 
@@ -74,7 +62,7 @@ std::vector<UrlShortcut> LoadUrlShortcuts(FileSystem& files, const std::string& 
 std::string FindShortcut(const std::vector<UrlShortcut>& shortcuts, const std::string& name) {
   if (name.empty()) return std::string();
   for (const UrlShortcut& s : shortcuts)
-    if (EqualNoCase(s.name, name)) return s.address;
+    if (AnsiEqualsNoCase(s.name, name)) return s.address;
   return std::string();
 }
 

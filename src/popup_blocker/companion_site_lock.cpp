@@ -10,8 +10,6 @@ namespace orv {
 
 namespace {
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -21,7 +19,7 @@ int HexValue(char c) {
 
 // "C:\..." (the drive letter, its colon and a separator).
 bool StartsWithDrive(const std::string& path) {
-  return path.size() >= 3 && IsLetter(path[0]) && path[1] == ':' &&
+  return path.size() >= 3 && IsAsciiLetter(path[0]) && path[1] == ':' &&
          (path[2] == '\\' || path[2] == '/');
 }
 

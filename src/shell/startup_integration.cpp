@@ -109,7 +109,11 @@ std::string RegisterParameters(const SiblingLibrary& library, const std::string&
 
 std::string UnregisterParameters(const SiblingLibrary& library,
                                  const std::string& program_folder) {
-  return "/s /u " + QuotedLibraryPath(library, program_folder);
+  return UnregisterFileParameters(program_folder + library.file_name);
+}
+
+std::string UnregisterFileParameters(const std::string& library_path) {
+  return "/s /u \"" + library_path + "\"";
 }
 
 void RegisterSiblingLibraries(Registry& registry, Shell& shell,

@@ -75,6 +75,8 @@ void RemoveContextMenuKeys(Registry& registry);
 // neither the current directory nor the library search decides which file is registered.
 std::string RegisterParameters(const SiblingLibrary& library, const std::string& program_folder);
 std::string UnregisterParameters(const SiblingLibrary& library, const std::string& program_folder);
+// The same for any library, by its full path.
+std::string UnregisterFileParameters(const std::string& library_path);
 
 // Registers "Selmont.dll" when its class identifier is missing, and "Darrowin.dll" when
 // AllowIEMenu is on and its class identifier is missing. Raises RegistryError when AllowIEMenu
